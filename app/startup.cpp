@@ -1,0 +1,87 @@
+#include "app/startup.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <objidl.h>
+#include <gdiplus.h>
+#include <objbase.h>
+#include <ole2.h>
+
+#include "app/command_line.h"
+#include "app/language.h"
+#include "app/resource.h"
+#include "app/self_check.h"
+#include "app/single_instance.h"
+#include "app/version_repair.h"
+#include "model/data_folder.h"
+#include "model/download_manager.h"
+#include "model/settings.h"
+#include "ui/main_window.h"
+
+namespace vonu {
+
+bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session) {
+    // Load DLLs from System32 only, never from the current or the program's folder.
+    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryW(L"");
+
+    const CommandLine args = ParseCommandLine(commandLine ? commandLine : L"");
+    if (args.host) {
+        // Browser-started: relay one request and exit. The relay is not built yet, so the
+        // browser sees the host end without an answer.
+        return false;
+    }
+
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE);
+
+    auto mutex = AcquireSingleInstance(args.restart);
+    if (!mutex) return false;
+    session.instanceMutex = std::move(*mutex);
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, 0xC0FF};
+    InitCommonControlsEx(&controls);
+
+    session.comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    session.oleStarted = SUCCEEDED(OleInitialize(nullptr));
+
+    RepairDisplayVersion(HKEY_CURRENT_USER, kUninstallKey, ProgramFolder());
+
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    if (Gdiplus::GdiplusStartup(&session.gdiplusToken, &gdiplusInput, nullptr) != Gdiplus::Ok)
+        session.gdiplusToken = 0;
+
+    DownloadManager& manager = Manager();
+    LoadAllState(manager, DataFolder());
+
+    const bool arabic = ChooseArabicInterface(manager.Language, GetUserDefaultUILanguage());
+    SetArabicInterface(arabic);
+    if (arabic) SetProcessDefaultLayout(LAYOUT_RTL);  // before any window: mirrors them all
+
+    const ImageCheck check = CheckExecutableImage(ProgramPath());
+    if (!check.ok) {
+        MessageBoxW(nullptr, check.reason.c_str(), L"Vonu Download Manager", MB_OK | MB_ICONERROR);
+        return false;
+    }
+
+    session.mainWindow = CreateMainWindow(instance);
+    if (!session.mainWindow) return false;
+    session.accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+
+    if (!(args.tray && manager.MinToTray)) {
+        ShowWindow(session.mainWindow, SW_SHOW);
+        UpdateWindow(session.mainWindow);
+    }
+    // "/updated" shows its balloon on the notification-area icon; without the icon, nothing.
+    return true;
+}
+
+void ExitApp(AppSession& session) {
+    if (session.gdiplusToken) Gdiplus::GdiplusShutdown(session.gdiplusToken);
+    session.gdiplusToken = 0;
+    if (session.oleStarted) OleUninitialize();
+    if (session.comStarted) CoUninitialize();
+    session.oleStarted = session.comStarted = false;
+    session.instanceMutex.reset();  // releases a waiting "/restart" instance
+}
+
+}  // namespace vonu

@@ -1,0 +1,20 @@
+// After a self-update the uninstall entry should show the new version: when the entry's
+// InstallLocation is the folder the program runs from, its DisplayVersion is set to ours.
+// Every failure is ignored (a portable copy has no entry at all).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace vonu {
+
+inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vonu";
+
+void RepairDisplayVersion(HKEY root, const wchar_t* subKey, const std::wstring& programFolder);
+
+// The folder of the running executable, without a trailing backslash.
+std::wstring ProgramFolder();
+std::wstring ProgramPath();
+
+}  // namespace vonu

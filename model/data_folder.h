@@ -1,0 +1,16 @@
+// The per-user data folder, "%APPDATA%\Vonu", and the state files in it. Computing the path
+// also creates the folder, so it exists before any file in it is read or written.
+// Storage functions take the folder or file as a parameter; only start-up asks for these.
+#pragma once
+
+#include <string>
+
+namespace vonu {
+
+std::wstring DataFolder();
+std::wstring SettingsPath(const std::wstring& dataFolder);  // dataFolder + "\settings.ini"
+
+// The known folder's path, or empty if the shell cannot give it.
+std::wstring KnownFolderPath(const GUID& id);
+
+}  // namespace vonu

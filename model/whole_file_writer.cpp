@@ -1,0 +1,57 @@
+#include "model/whole_file_writer.h"
+
+#include <windows.h>
+
+#include "model/unique_handle.h"
+#include "model/win_error.h"
+
+namespace vonu {
+namespace {
+
+bool WriteAll(HANDLE file, const void* data, size_t size) {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+        DWORD written = 0;
+        if (!WriteFile(file, p, chunk, &written, nullptr) || written == 0) return false;
+        p += written;
+        size -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
+WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text) {
+    const std::wstring temp = path + L".tmp";
+    DWORD error = ERROR_SUCCESS;
+    {
+        FileHandle file(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            error = GetLastError();
+            return {false, L"Cannot create " + temp + L": " + SystemErrorText(error)};
+        }
+        static const unsigned char bom[2] = {0xFF, 0xFE};
+        if (!WriteAll(file.get(), bom, sizeof bom) ||
+            !WriteAll(file.get(), text.data(), text.size() * sizeof(wchar_t)) ||
+            !FlushFileBuffers(file.get())) {
+            error = GetLastError();
+            if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
+        }
+        if (!CloseHandle(file.release()) && error == ERROR_SUCCESS) error = GetLastError();
+    }
+    if (error != ERROR_SUCCESS) {
+        // A short or failed write must never replace the good file.
+        DeleteFileW(temp.c_str());
+        return {false, L"Cannot write " + temp + L": " + SystemErrorText(error)};
+    }
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        error = GetLastError();
+        DeleteFileW(temp.c_str());
+        return {false, L"Cannot replace " + path + L": " + SystemErrorText(error)};
+    }
+    return {true, {}};
+}
+
+}  // namespace vonu

@@ -1,0 +1,19 @@
+// Atomic replacement of a user's file (list.ini, categories.ini, logins.ini, and the first
+// settings.ini): the text goes to path + ".tmp" as UTF-16LE with a byte-order mark, is
+// flushed to disk, and only then moved over the file. If any step fails the old file stays
+// as it was, the temporary file is removed, and the result says why.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vonu {
+
+struct WriteResult {
+    bool ok = false;
+    std::wstring error;  // one English sentence when !ok
+};
+
+[[nodiscard]] WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text);
+
+}  // namespace vonu

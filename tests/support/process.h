@@ -1,0 +1,52 @@
+// Starting the real Vonu.exe from a test and finding its windows, as a user's second start,
+// the native messaging host or the setup program would.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace vonu::test {
+
+class Process {
+public:
+    Process() = default;
+    explicit Process(const PROCESS_INFORMATION& pi) : pi_(pi) {}
+    Process(Process&& o) noexcept : pi_(o.pi_) { o.pi_ = {}; }
+    Process& operator=(Process&& o) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+
+    bool started() const { return pi_.hProcess != nullptr; }
+    DWORD id() const { return pi_.dwProcessId; }
+    // True when the process ended within the time; its exit code goes to *code.
+    bool WaitExit(DWORD milliseconds, DWORD* code = nullptr) const;
+    // Ends a process a failed test left behind.
+    void Kill();
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+std::wstring VonuExePath();
+Process StartVonu(const std::wstring& arguments);
+
+// Top-level windows carrying the VonuMainWindow property, of any process or of `pid`.
+std::vector<HWND> MainWindows(DWORD pid = 0);
+// Polls every 50 ms; null when none appeared in time.
+HWND WaitForMainWindow(DWORD pid, DWORD milliseconds);
+
+// Polls `condition` every 50 ms until it holds or the time is up.
+template <typename F>
+bool WaitUntil(DWORD milliseconds, F condition) {
+    const ULONGLONG end = GetTickCount64() + milliseconds;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(50);
+    }
+}
+
+}  // namespace vonu::test

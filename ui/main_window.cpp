@@ -1,0 +1,57 @@
+#include "ui/main_window.h"
+
+#include "app/resource.h"
+#include "app/single_instance.h"
+
+namespace vonu {
+namespace {
+
+constexpr wchar_t kClassName[] = L"VonuMainFrame";
+
+void OnDestroy(HWND window) {
+    RemovePropW(window, kMainWindowProperty);
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (LOWORD(wParam) == ID_APP_EXIT) {
+                PostMessageW(window, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
+        case WM_DESTROY:
+            OnDestroy(window);
+            return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+HWND CreateMainWindow(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINFRAME);
+    if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
+
+    wchar_t title[256] = {};
+    LoadStringW(instance, IDR_MAINFRAME, title, 256);
+    HWND window = CreateWindowExW(0, kClassName, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  900, 600, nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    return window;
+}
+
+}  // namespace vonu
