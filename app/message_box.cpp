@@ -34,7 +34,9 @@ int ShowArabicMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption
     const UINT buttons = type & MB_TYPEMASK;
 
     if (taskDialog) {
-        static const TASKDIALOG_BUTTON kYesNo[] = {{IDYES, L"نعم"}, {IDNO, L"لا"}};
+        // The No button carries IDCANCEL: a dialog with a cancel button closes with Escape and
+        // its close box (Windows and Wine alike), and every such close reads as No below.
+        static const TASKDIALOG_BUTTON kYesNo[] = {{IDYES, L"نعم"}, {IDCANCEL, L"لا"}};
         static const TASKDIALOG_BUTTON kOkCancel[] = {{IDOK, L"موافق"}, {IDCANCEL, L"إلغاء"}};
         static const TASKDIALOG_BUTTON kOk[] = {{IDOK, L"موافق"}};
         const TASKDIALOG_BUTTON* chosen = kOk;

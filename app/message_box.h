@@ -4,7 +4,7 @@
 //
 // English: MessageBoxW as it is. Arabic: a right-to-left task dialog with the translated
 // text and caption and Arabic buttons, the first one the default; a yes/no question closed
-// without a button (Escape, the close box) answers No, and an OK box closed so answers OK.
+// with Escape or the close box answers No (IDNO), and an OK box closed so answers IDOK.
 // Where no task dialog can be shown (common controls 6 missing), MessageBoxW in right-to-left
 // reading order. User-interface thread; the box is modal to `owner` (may be null).
 #pragma once
