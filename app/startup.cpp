@@ -9,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/language.h"
+#include "app/message_box.h"
 #include "app/resource.h"
 #include "app/self_check.h"
 #include "app/single_instance.h"
@@ -59,7 +60,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 
     const ImageCheck check = CheckExecutableImage(ProgramPath());
     if (!check.ok) {
-        MessageBoxW(nullptr, check.reason.c_str(), L"Vonu Download Manager", MB_OK | MB_ICONERROR);
+        ShowMessageBox(nullptr, check.reason.c_str(), L"Vonu Download Manager", MB_OK | MB_ICONERROR);
         return false;
     }
 
