@@ -79,7 +79,8 @@ std::wstring TimeLeftText(const DownloadSnapshot& d) {
 
 std::wstring DateText(int64_t fileTime) {
     if (fileTime <= 0) return {};
-    FILETIME utc{static_cast<DWORD>(fileTime & 0xFFFFFFFF), static_cast<DWORD>(static_cast<uint64_t>(fileTime) >> 32)};
+    FILETIME utc{static_cast<DWORD>(fileTime & 0xFFFFFFFF),
+                 static_cast<DWORD>(static_cast<uint64_t>(fileTime) >> 32)};
     FILETIME local{};
     SYSTEMTIME time{};
     if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) return {};
@@ -88,7 +89,8 @@ std::wstring DateText(int64_t fileTime) {
     const wchar_t* locale = arabic ? L"ar-EG" : LOCALE_NAME_INVARIANT;
     wchar_t date[64] = {};
     wchar_t clock[64] = {};
-    if (!GetDateFormatEx(locale, 0, &time, arabic ? L"d MMMM yyyy" : L"MMM dd yyyy", date, 64, nullptr)) return {};
+    if (!GetDateFormatEx(locale, 0, &time, arabic ? L"d MMMM yyyy" : L"MMM dd yyyy", date, 64, nullptr))
+        return {};
     if (!GetTimeFormatEx(locale, TIME_NOSECONDS, &time, L"hh:mm tt", clock, 64)) return {};
     return FormatText(L"%s  %s", date, clock);
 }

@@ -74,7 +74,8 @@ void MirrorWindow(HWND window) {
     for (const Placed& p : placed) {
         SetWindowPos(p.child, nullptr, p.rect.left, p.rect.top, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        if (!ClassIs(p.child, L"#32770") && !ClassIs(p.child, L"SysDateTimePick32")) AddExStyle(p.child, WS_EX_LAYOUTRTL);
+        if (!ClassIs(p.child, L"#32770") && !ClassIs(p.child, L"SysDateTimePick32"))
+            AddExStyle(p.child, WS_EX_LAYOUTRTL);
         if (ClassIs(p.child, L"SysListView32")) {
             if (HWND header = reinterpret_cast<HWND>(SendMessageW(p.child, LVM_GETHEADER, 0, 0)))
                 AddExStyle(header, WS_EX_LAYOUTRTL);

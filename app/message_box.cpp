@@ -21,7 +21,9 @@ PCWSTR MainIcon(UINT type) {
 }  // namespace
 
 TaskDialogFunction FindTaskDialog() {
+    // The process's manifest picks the common controls version; both calls honour it.
     HMODULE controls = GetModuleHandleW(L"comctl32.dll");
+    if (!controls) controls = LoadLibraryExW(L"comctl32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (!controls) return nullptr;
     return reinterpret_cast<TaskDialogFunction>(
         reinterpret_cast<void*>(GetProcAddress(controls, "TaskDialogIndirect")));

@@ -20,8 +20,8 @@ bool ShellOpen(const std::wstring& target) {
 
 bool OpenFile(const std::wstring& path, HWND owner) {
     if (ShellOpen(path)) return true;
-    ShowMessageBox(owner, L"Cannot open this file. It may have been moved or deleted.", L"Vonu Download Manager",
-                   MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(owner, L"Cannot open this file. It may have been moved or deleted.",
+                   L"Vonu Download Manager", MB_OK | MB_ICONINFORMATION);
     return false;
 }
 

@@ -89,8 +89,9 @@ void ShowNewDownloadDialog(HINSTANCE instance) {
     // Addresses and paths read left to right in Arabic too, as the real dialog keeps them.
     for (int id : {101, 105}) {
         HWND edit = GetDlgItem(g_dialog, id);
-        SetWindowLongPtrW(edit, GWL_EXSTYLE,
-                          GetWindowLongPtrW(edit, GWL_EXSTYLE) & ~(WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT));
+        SetWindowLongPtrW(
+            edit, GWL_EXSTYLE,
+            GetWindowLongPtrW(edit, GWL_EXSTYLE) & ~(WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT));
     }
     HWND category = GetDlgItem(g_dialog, 103);
     for (const wchar_t* name : {L"Compressed", L"General", L"Video"})
@@ -120,8 +121,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     SetTimer(nullptr, 0, 200, OnTick);
 
     if (mode == L"messagebox") {
-        const int answer = vonu::ShowMessageBox(nullptr, L"Delete this queue?\nIts files move to the default queue.",
-                                                L"Delete queue", MB_YESNO | MB_ICONQUESTION);
+        const int answer =
+            vonu::ShowMessageBox(nullptr, L"Delete this queue?\nIts files move to the default queue.",
+                                 L"Delete queue", MB_YESNO | MB_ICONQUESTION);
         return g_arabicAndMirrored && answer == IDNO ? 0 : 1;
     }
     if (mode != L"dialog") return 2;

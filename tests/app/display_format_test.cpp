@@ -102,7 +102,8 @@ TEST(TimeLeftText, ThresholdsOfEachForm) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.seconds);
         // 1000 bytes per second, so the remainder in bytes is the seconds times 1000.
-        DownloadSnapshot d = Download(DownloadState::Downloading, 10'000'000'000LL, 10'000'000'000LL - c.seconds * 1000);
+        DownloadSnapshot d =
+            Download(DownloadState::Downloading, 10'000'000'000LL, 10'000'000'000LL - c.seconds * 1000);
         d.speed = 1000;
         {
             LanguageScope english(false);
@@ -173,10 +174,12 @@ TEST(StatusText, EveryStateInBothLanguages) {
         const wchar_t* arabic;
     } cases[] = {
         {"queued", Download(DownloadState::Queued, 100, 0), L"Queued", L"في الانتظار"},
-        {"scanning before probing", downloading([](auto& d) { d.scanning = d.probing = true; }), L"Scanning", L"جارٍ الفحص"},
+        {"scanning before probing", downloading([](auto& d) { d.scanning = d.probing = true; }), L"Scanning",
+         L"جارٍ الفحص"},
         {"probing", downloading([](auto& d) { d.probing = true; }), L"Connecting", L"جارٍ الاتصال"},
         {"downloading, size known", downloading([](auto&) {}), L"12.50%", L"12.50%"},
-        {"downloading, unknown size", Download(DownloadState::Downloading, -1, 2048), L"2.00 KB", L"\u200F2.00 ك.ب"},
+        {"downloading, unknown size", Download(DownloadState::Downloading, -1, 2048), L"2.00 KB",
+         L"\u200F2.00 ك.ب"},
         {"downloading video", VideoDownload(DownloadState::Downloading, 3, 1, 50), L"33.33%", L"33.33%"},
         {"stopped, nothing yet", Download(DownloadState::Stopped, 100, 0), L"Stopped", L"متوقف"},
         {"stopped, size unknown", Download(DownloadState::Stopped, -1, 100), L"Stopped", L"متوقف"},
@@ -184,7 +187,13 @@ TEST(StatusText, EveryStateInBothLanguages) {
         {"stopped video with parts", VideoDownload(DownloadState::Stopped, 4, 1, 0), L"25.00%", L"25.00%"},
         {"complete video", VideoDownload(DownloadState::Complete, 4, 4, 0), L"Complete", L"مكتمل"},
         {"error", Download(DownloadState::Error, 100, 50), L"Error", L"خطأ"},
-        {"unknown state", [] { DownloadSnapshot d; d.state = 9; return d; }(), L"", L""},
+        {"unknown state",
+         [] {
+             DownloadSnapshot d;
+             d.state = 9;
+             return d;
+         }(),
+         L"", L""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

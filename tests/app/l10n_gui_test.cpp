@@ -40,7 +40,8 @@ public:
             // A box the test could not close: press every button it may have so the thread ends.
             if (HWND box = WaitForThreadDialog(thread_, 1000))
                 for (int id : {IDNO, IDOK, IDCANCEL, IDYES})
-                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                                 reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
         }
         worker_.join();
     }
@@ -49,7 +50,9 @@ public:
         return WaitForThreadDialog(thread_, 5000);
     }
     DWORD thread() const { return thread_; }
-    bool Finished(DWORD milliseconds) { return WaitUntil(milliseconds, [&] { return result_ != kRunning; }); }
+    bool Finished(DWORD milliseconds) {
+        return WaitUntil(milliseconds, [&] { return result_ != kRunning; });
+    }
     int result() const { return result_; }
 
 private:
@@ -160,7 +163,8 @@ TEST(ArabicMessageBox, OkCancelKeysAndButtons) {
 
 TEST(ArabicMessageBox, WithoutTaskDialogFallsBackToATranslatedMessageBox) {
     LanguageScope arabic(true);
-    BoxThread run([] { return ShowArabicMessageBox(nullptr, kQuestion, L"Delete queue", MB_OKCANCEL, nullptr); });
+    BoxThread run(
+        [] { return ShowArabicMessageBox(nullptr, kQuestion, L"Delete queue", MB_OKCANCEL, nullptr); });
     HWND box = run.Box();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), L"حذف القائمة");
@@ -178,7 +182,8 @@ TEST(EnglishMessageBox, OpeningAMissingFileSaysSo) {
     HWND box = run.Box();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WindowText(box), L"Vonu Download Manager");
-    EXPECT_NE(AllChildTexts(box).find(L"Cannot open this file. It may have been moved or deleted."), std::wstring::npos)
+    EXPECT_NE(AllChildTexts(box).find(L"Cannot open this file. It may have been moved or deleted."),
+              std::wstring::npos)
         << Show(AllChildTexts(box));
     PressKey(run.thread(), box, VK_RETURN);
     ASSERT_TRUE(run.Finished(5000));
@@ -212,7 +217,8 @@ std::vector<Placement> Placements(HWND dialog) {
 class DialogFixture : public testing::Test {
 protected:
     void SetUp() override {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
+        INITCOMMONCONTROLSEX controls{sizeof controls,
+                                      ICC_LISTVIEW_CLASSES | ICC_DATE_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
     }
     void TearDown() override {
@@ -283,7 +289,8 @@ TEST_F(DialogFixture, MirrorsOnceKeepingEachChildsDistanceFromTheLeadingEdge) {
         EXPECT_EQ(after[i].top, before[i].top);
     }
     EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(dialog, 1), GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
-    EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(dialog, 2), GWL_EXSTYLE) & WS_EX_LAYOUTRTL) << "date picker stays";
+    EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(dialog, 2), GWL_EXSTYLE) & WS_EX_LAYOUTRTL)
+        << "date picker stays";
     EXPECT_TRUE(GetWindowLongPtrW(list, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     ASSERT_NE(header, nullptr);

@@ -61,7 +61,8 @@ TEST(Translate, ArabicResultIsCachedAndStaysValid) {
 
 TEST(Translate, UnknownOrBlankTextComesBackAsTheSamePointer) {
     LanguageScope arabic(true);
-    for (const wchar_t* text : {L"&Not a table text", L"Deletes", L"delete", L"", L"   ", L"&", L"Stop\tCtrl+S"}) {
+    for (const wchar_t* text :
+         {L"&Not a table text", L"Deletes", L"delete", L"", L"   ", L"&", L"Stop\tCtrl+S"}) {
         SCOPED_TRACE(Show(text));
         EXPECT_EQ(Translate(text), text);
         EXPECT_EQ(Translate(text), text);  // still not cached as something else
@@ -78,12 +79,15 @@ TEST(TranslateMessage, KnownPrefixesAndHttpSuffixes) {
         // The whole text has a row.
         {L"Connection timed out", L"انتهت مهلة الاتصال"},
         // Prefixes: the rest (a path, a reason, a server reply) is kept as it is.
-        {L"Cannot write to disk: D:\\Downloads\\big file.iso", L"تعذرت الكتابة على القرص: D:\\Downloads\\big file.iso"},
+        {L"Cannot write to disk: D:\\Downloads\\big file.iso",
+         L"تعذرت الكتابة على القرص: D:\\Downloads\\big file.iso"},
         {L"Cannot create the file: C:\\a.zip", L"تعذر إنشاء الملف: C:\\a.zip"},
         {L"Cannot open the file: C:\\a.zip", L"تعذر فتح الملف: C:\\a.zip"},
-        {L"Cannot rename the finished file: Access is denied.", L"تعذرت إعادة تسمية الملف المكتمل: Access is denied."},
+        {L"Cannot rename the finished file: Access is denied.",
+         L"تعذرت إعادة تسمية الملف المكتمل: Access is denied."},
         {L"FTP server: 550 No such file", L"خادم FTP: 550 No such file"},
-        {L"The server stopped accepting resume requests (HTTP 200)", L"توقف الخادم عن قبول طلبات الاستئناف (HTTP 200)"},
+        {L"The server stopped accepting resume requests (HTTP 200)",
+         L"توقف الخادم عن قبول طلبات الاستئناف (HTTP 200)"},
         // HTTP suffixes: the text before the suffix stays, anything after it is dropped.
         {L"HTTP 404: file not found on the server", L"HTTP 404: الملف غير موجود على الخادم"},
         {L"HTTP 403: access denied", L"HTTP 403: الوصول مرفوض"},
@@ -106,7 +110,8 @@ TEST(TranslateMessage, KnownPrefixesAndHttpSuffixes) {
 TEST(TranslateMessage, HttpSuffixEndsTheMessage) {
     LanguageScope arabic(true);
     // The first suffix found cuts the text; a known start further inside is not looked at.
-    EXPECT_EQ(TranslateMessageText(L"HTTP 500: server error: Cannot write to disk: x"), L"HTTP 500: خطأ في الخادم");
+    EXPECT_EQ(TranslateMessageText(L"HTTP 500: server error: Cannot write to disk: x"),
+              L"HTTP 500: خطأ في الخادم");
 }
 
 }  // namespace

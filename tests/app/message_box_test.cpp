@@ -29,7 +29,8 @@ HRESULT WINAPI RecordingTaskDialog(const TASKDIALOGCONFIG* c, int* pressed, int*
     g_seen.title = c->pszWindowTitle;
     g_seen.content = c->pszContent;
     g_seen.icon = c->pszMainIcon;
-    for (UINT i = 0; i < c->cButtons; ++i) g_seen.buttons.emplace_back(c->pButtons[i].nButtonID, c->pButtons[i].pszButtonText);
+    for (UINT i = 0; i < c->cButtons; ++i)
+        g_seen.buttons.emplace_back(c->pButtons[i].nButtonID, c->pButtons[i].pszButtonText);
     g_seen.defaultButton = c->nDefaultButton;
     if (pressed) *pressed = g_answer;
     return g_outcome;
@@ -38,8 +39,8 @@ HRESULT WINAPI RecordingTaskDialog(const TASKDIALOGCONFIG* c, int* pressed, int*
 int Ask(UINT type, int answer) {
     g_answer = answer;
     g_outcome = S_OK;
-    return ShowArabicMessageBox(nullptr, L"Delete this queue?\nIts files move to the default queue.", L"Delete queue",
-                                type, RecordingTaskDialog);
+    return ShowArabicMessageBox(nullptr, L"Delete this queue?\nIts files move to the default queue.",
+                                L"Delete queue", type, RecordingTaskDialog);
 }
 
 TEST(ArabicMessageBoxConfig, TranslatedRightToLeftWithArabicButtons) {

@@ -30,14 +30,17 @@ std::vector<std::wstring> Placeholders(std::wstring_view format) {
     for (size_t i = 0; i < format.size(); ++i) {
         if (format[i] != L'%') continue;
         size_t j = i + 1;
-        while (j < format.size() && std::wstring_view(L"-+ #0").find(format[j]) != std::wstring_view::npos) ++j;
+        while (j < format.size() && std::wstring_view(L"-+ #0").find(format[j]) != std::wstring_view::npos)
+            ++j;
         while (j < format.size() && iswdigit(format[j])) ++j;
         if (j < format.size() && format[j] == L'.') {
             ++j;
             while (j < format.size() && iswdigit(format[j])) ++j;
         }
-        while (j < format.size() && std::wstring_view(L"hlLzjtI").find(format[j]) != std::wstring_view::npos) ++j;
-        if (j < format.size() && std::wstring_view(L"diouxXeEfgGcsSp%").find(format[j]) != std::wstring_view::npos) {
+        while (j < format.size() && std::wstring_view(L"hlLzjtI").find(format[j]) != std::wstring_view::npos)
+            ++j;
+        if (j < format.size() &&
+            std::wstring_view(L"diouxXeEfgGcsSp%").find(format[j]) != std::wstring_view::npos) {
             found.emplace_back(format.substr(i, j - i + 1));
             i = j;
         } else {
@@ -111,8 +114,10 @@ TEST(TranslationTable, FileFiltersKeepTheirPatterns) {
         SCOPED_TRACE(Show(pair.english));
         const std::wstring arabic = pair.arabic;
         std::vector<std::wstring> e, a;
-        for (size_t s = 0, n; (n = english.find(L'|', s)) != std::wstring::npos; s = n + 1) e.push_back(english.substr(s, n - s));
-        for (size_t s = 0, n; (n = arabic.find(L'|', s)) != std::wstring::npos; s = n + 1) a.push_back(arabic.substr(s, n - s));
+        for (size_t s = 0, n; (n = english.find(L'|', s)) != std::wstring::npos; s = n + 1)
+            e.push_back(english.substr(s, n - s));
+        for (size_t s = 0, n; (n = arabic.find(L'|', s)) != std::wstring::npos; s = n + 1)
+            a.push_back(arabic.substr(s, n - s));
         ASSERT_EQ(a.size(), e.size());
         for (size_t i = 1; i < e.size(); i += 2) EXPECT_EQ(a[i], e[i]);
     }

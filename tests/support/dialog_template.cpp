@@ -17,7 +17,8 @@ void AlignDword(std::vector<WORD>& w) {
 
 }  // namespace
 
-DialogTemplate::DialogTemplate(const std::wstring& title, short cx, short cy, const std::vector<DialogItem>& items) {
+DialogTemplate::DialogTemplate(const std::wstring& title, short cx, short cy,
+                               const std::vector<DialogItem>& items) {
     std::vector<WORD>& w = words_;
     PutDword(w, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER);
     PutDword(w, 0);
@@ -41,24 +42,24 @@ DialogTemplate::DialogTemplate(const std::wstring& title, short cx, short cy, co
 }
 
 DialogTemplate NewDownloadTemplate() {
-    return DialogTemplate(L"New Download", 300, 124,
-                          {
-                              {L"Static", L"URL", 100, 8, 10, 50, 10, SS_LEFT},
-                              {L"Edit", L"https://example.com/files/setup.zip", 101, 62, 8, 230, 13,
-                               ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-                              {L"Static", L"Category", 102, 8, 30, 50, 10, SS_LEFT},
-                              {L"ComboBox", L"", 103, 62, 28, 120, 60, CBS_DROPDOWNLIST | WS_TABSTOP},
-                              {L"Static", L"Save As", 104, 8, 50, 50, 10, SS_LEFT},
-                              {L"Edit", L"C:\\Users\\user\\Downloads\\Compressed\\setup.zip", 105, 62, 48, 230, 13,
-                               ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-                              {L"Static", L"File size", 106, 8, 70, 50, 10, SS_LEFT},
-                              {L"Static", L"Unknown", 107, 62, 70, 120, 10, SS_LEFT},
-                              {L"Button", L"&Add the file to this queue", 108, 8, 86, 200, 12,
-                               BS_AUTOCHECKBOX | WS_TABSTOP},
-                              {L"Button", L"&Download Now", IDOK, 8, 104, 80, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
-                              {L"Button", L"Save for &Later", 109, 94, 104, 80, 14, BS_PUSHBUTTON | WS_TABSTOP},
-                              {L"Button", L"Cancel", IDCANCEL, 232, 104, 60, 14, BS_PUSHBUTTON | WS_TABSTOP},
-                          });
+    return DialogTemplate(
+        L"New Download", 300, 124,
+        {
+            {L"Static", L"URL", 100, 8, 10, 50, 10, SS_LEFT},
+            {L"Edit", L"https://example.com/files/setup.zip", 101, 62, 8, 230, 13,
+             ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+            {L"Static", L"Category", 102, 8, 30, 50, 10, SS_LEFT},
+            {L"ComboBox", L"", 103, 62, 28, 120, 60, CBS_DROPDOWNLIST | WS_TABSTOP},
+            {L"Static", L"Save As", 104, 8, 50, 50, 10, SS_LEFT},
+            {L"Edit", L"C:\\Users\\user\\Downloads\\Compressed\\setup.zip", 105, 62, 48, 230, 13,
+             ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
+            {L"Static", L"File size", 106, 8, 70, 50, 10, SS_LEFT},
+            {L"Static", L"Unknown", 107, 62, 70, 120, 10, SS_LEFT},
+            {L"Button", L"&Add the file to this queue", 108, 8, 86, 200, 12, BS_AUTOCHECKBOX | WS_TABSTOP},
+            {L"Button", L"&Download Now", IDOK, 8, 104, 80, 14, BS_DEFPUSHBUTTON | WS_TABSTOP},
+            {L"Button", L"Save for &Later", 109, 94, 104, 80, 14, BS_PUSHBUTTON | WS_TABSTOP},
+            {L"Button", L"Cancel", IDCANCEL, 232, 104, 60, 14, BS_PUSHBUTTON | WS_TABSTOP},
+        });
 }
 
 }  // namespace vonu::test

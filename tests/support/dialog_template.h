@@ -14,7 +14,7 @@ struct DialogItem {
     std::wstring text;
     WORD id = 0;
     short x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    DWORD style = 0;                      // WS_CHILD | WS_VISIBLE are added
+    DWORD style = 0;                     // WS_CHILD | WS_VISIBLE are added
 };
 
 class DialogTemplate {

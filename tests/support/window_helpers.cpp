@@ -18,7 +18,8 @@ std::wstring WindowClass(HWND window) {
 
 std::vector<HWND> ChildWindows(HWND parent) {
     std::vector<HWND> children;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) children.push_back(child);
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
     return children;
 }
 
