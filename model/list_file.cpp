@@ -111,13 +111,13 @@ int64_t Clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ?
 // A number key: the stored value clamped into range, or the fallback when the key is absent
 // or its value is not a number (a missing Size must stay "unknown", not become 0 bytes).
 int64_t Number(const IniSection& s, std::wstring_view key, int64_t fallback, int64_t lo, int64_t hi) {
-    const std::wstring* v = s.Find(key);
+    auto v = s.Find(key);
     std::optional<int64_t> n = v ? WholeNumber(*v) : std::nullopt;
     return n ? Clamp(*n, lo, hi) : fallback;
 }
 
 bool Flag(const IniSection& s, std::wstring_view key) {
-    const std::wstring* v = s.Find(key);
+    auto v = s.Find(key);
     return v && *v == L"1";
 }
 
@@ -188,7 +188,7 @@ std::shared_ptr<DownloadItem> ReadDownload(const IniSection& s, int32_t id) {
     d->queueId = static_cast<int32_t>(Number(s, L"Queue", 0, 0, INT32_MAX));
     d->partCount = static_cast<int32_t>(Number(s, L"Parts", 0, 0, INT32_MAX));
     if (d->State() == DownloadState::Queued && d->queueId == 0) d->queueId = 1;
-    d->segments = ParseSegments(s.Get(L"Segs"));
+    d->segments = ParseSegments(s.Find(L"Segs").value_or(std::wstring_view()));
     d->bytesAtStart = d->DownloadedBytes();
     return d;
 }
@@ -276,7 +276,7 @@ LoadListResult LoadList(DownloadManager& m, const std::wstring& dataFolder) {
             entries.push_back({&s, id, true, nullptr});
             continue;
         }
-        if (s.Get(L"Url").empty()) continue;
+        if (s.Find(L"Url").value_or(std::wstring_view()).empty()) continue;
         entries.push_back({&s, id, false, ReadDownload(s, id)});
     }
 
