@@ -175,11 +175,11 @@ TEST(ListFile, SavesOnlyWhenChangedUnlessForced) {
     EXPECT_NE(test::ReadBytes(path), "marker");
 }
 
-// The fixture folder's list.ini.tmp is a link to /dev/full (tests/CMakeLists.txt).
+// The fixture's list-save\list.ini.tmp is a link to /dev/full (tests/CMakeLists.txt).
 TEST(ListFile, FailedSaveKeepsTheOldListAndRetriesLater) {
     const char* dirEnv = std::getenv("VONU_FULL_DISK_DIR");
     ASSERT_NE(dirEnv, nullptr) << "the test set-up names a folder whose list.ini.tmp is /dev/full";
-    const std::wstring dir(dirEnv, dirEnv + strlen(dirEnv));
+    const std::wstring dir = std::wstring(dirEnv, dirEnv + strlen(dirEnv)) + L"\\list-save";
     const std::wstring good = L"[D1]\r\nUrl=http://example.com/kept.zip\r\n\r\n[Q1]\r\nName=Default queue\r\n\r\n";
     WriteUtf16File(ListPath(dir), good);
 
