@@ -25,6 +25,9 @@ double SpeedLimiter::Rate() {
     return rate_;
 }
 
+// On Windows GetTickCount64 and Sleep move in steps of about 16 ms (Wine's in 1 ms). The
+// refill counts the time that really passed, so the average rate holds either way; only
+// the evenness within one step differs.
 void SpeedLimiter::Take(int64_t count, const std::atomic<bool>& cancel) {
     if (count <= 0) return;
     for (;;) {

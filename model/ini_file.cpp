@@ -112,9 +112,10 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
     IniSection* current = nullptr;  // null before the first header and after a broken one
     std::wstring_view all(*owned);
     size_t pos = 0;
+    const wchar_t* chars = all.data();
     while (pos < all.size()) {
-        size_t end = all.find_first_of(L"\r\n", pos);
-        if (end == std::wstring_view::npos) end = all.size();
+        size_t end = pos;
+        while (end < all.size() && chars[end] != L'\n' && chars[end] != L'\r') ++end;
         std::wstring_view line = Trim(all.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty() || line.front() == L';') continue;

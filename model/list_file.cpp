@@ -219,10 +219,16 @@ DownloadQueue DefaultQueue(int32_t maxActive) {
 }  // namespace
 
 std::wstring ListTextLocked(const DownloadManager& m) {
+    // One allocation: the keys and numbers of a section take under 300 characters, a
+    // segment under 64.
+    size_t size = m.queues.size() * 160;
+    for (const auto& d : m.downloads)
+        size += 300 + d->segments.size() * 64 + d->url.size() + d->referrer.size() + d->userAgent.size() +
+                d->fileName.size() + d->path.size() + d->category.size() + d->description.size() +
+                d->lastError.size();
+    for (const DownloadQueue& q : m.queues) size += q.name.size();
     std::wstring text;
-    size_t segments = 0;
-    for (const auto& d : m.downloads) segments += d->segments.size();
-    text.reserve(m.downloads.size() * 400 + segments * 40 + m.queues.size() * 120);
+    text.reserve(size);
     for (const auto& d : m.downloads) AppendDownload(text, *d);
     for (const DownloadQueue& q : m.queues) AppendQueue(text, q);
     return text;
