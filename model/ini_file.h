@@ -43,7 +43,7 @@ struct IniReadResult {
 // as if its key were absent: cut short it would be a different value (an address, a byte
 // position) and load as something the user never had.
 [[nodiscard]] IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars,
-                                        size_t maxFileBytes = 512u * 1024 * 1024);
+                                        size_t maxFileBytes = 256u * 1024 * 1024);
 
 // The first section of that name (compared without case), or null.
 const IniSection* FindSection(const std::vector<IniSection>& sections, std::wstring_view name);
