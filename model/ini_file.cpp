@@ -35,22 +35,17 @@ bool KeyEquals(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
-std::wstring Decode(const std::string& bytes) {
+// Every encoding but UTF-16LE with its mark, which the caller reads in place.
+std::wstring Decode(std::string_view bytes) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
-    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
-        std::wstring text((n - 2) / 2, L'\0');  // a final odd byte (a cut file) is dropped
-        memcpy(text.data(), b + 2, text.size() * sizeof(wchar_t));  // Windows is little-endian
-        return text;
-    }
     if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
         std::wstring text((n - 2) / 2, L'\0');
         for (size_t i = 0; i < text.size(); ++i)
             text[i] = static_cast<wchar_t>((b[2 + 2 * i] << 8) | b[3 + 2 * i]);
         return text;
     }
-    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
-        return Utf8ToWide(std::string_view(bytes).substr(3));
+    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) return Utf8ToWide(bytes.substr(3));
     if (n == 0) return {};
     int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(n), nullptr, 0);
     std::wstring text(chars > 0 ? chars : 0, L'\0');
@@ -91,26 +86,34 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
                        L" MB and was not read.";
         return result;
     }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    // Read straight into UTF-16 storage: the program's own files are UTF-16LE with a mark
+    // and are then parsed in place, without a second copy.
+    const size_t byteCount = static_cast<size_t>(size.QuadPart);
+    auto raw = std::make_shared<std::wstring>((byteCount + 1) / 2, L'\0');
+    char* bytes = reinterpret_cast<char*>(raw->data());
     size_t got = 0;
-    while (got < bytes.size()) {
+    while (got < byteCount) {
         DWORD chunk = 0;
-        DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 30));
-        if (!ReadFile(file.get(), bytes.data() + got, want, &chunk, nullptr)) {
+        DWORD want = static_cast<DWORD>(std::min<size_t>(byteCount - got, 1u << 30));
+        if (!ReadFile(file.get(), bytes + got, want, &chunk, nullptr)) {
             result.error = L"Cannot read " + path + L": " + SystemErrorText(GetLastError());
             return result;
         }
         if (chunk == 0) break;  // the file shrank while we read it: parse what arrived
         got += chunk;
     }
-    bytes.resize(got);
-    auto owned = std::make_shared<const std::wstring>(Decode(bytes));
-    result.text = owned;
-    bytes.clear();
-    bytes.shrink_to_fit();
+    std::wstring_view all;
+    if (got >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        all = std::wstring_view(*raw).substr(1, got / 2 - 1);  // a final odd byte (a cut file) is dropped
+        result.text = raw;
+    } else {
+        auto decoded = std::make_shared<const std::wstring>(Decode(std::string_view(bytes, got)));
+        raw.reset();
+        all = *decoded;
+        result.text = decoded;
+    }
 
     IniSection* current = nullptr;  // null before the first header and after a broken one
-    std::wstring_view all(*owned);
     size_t pos = 0;
     const wchar_t* chars = all.data();
     while (pos < all.size()) {
@@ -125,8 +128,10 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
                 current = nullptr;
                 continue;
             }
+            const size_t expected = current ? current->entries.size() : 0;  // sections look alike
             result.sections.push_back({Trim(line.substr(1, close - 1)), {}});
             current = &result.sections.back();
+            current->entries.reserve(expected);
             continue;
         }
         size_t eq = line.find(L'=');

@@ -304,6 +304,28 @@ TEST(ListFile, BinaryGarbageAndCutFilesDoNotCrash) {
     }
 }
 
+TEST(ListFile, FilesWithoutUtf16MarkAreReadToo) {
+    // A hand-edited list saved by an editor as UTF-8 or ANSI.
+    TempFolder dir;
+    using namespace std::string_literals;
+    const struct {
+        std::string bytes;
+        const wchar_t* url;
+    } cases[] = {
+        {"\xEF\xBB\xBF[D2]\r\nUrl=http://a/\xD9\x83\xD8\xAA\xD8\xA7\xD8\xA8.pdf\r\n"s, L"http://a/كتاب.pdf"},
+        {"[D2]\nUrl=http://a/plain.zip\n"s, L"http://a/plain.zip"},
+        {"\xFF\xFE[\0D\0" "2\0]\0\n\0U\0r\0l\0=\0h\0:\0/\0/\0x\0\n"s, L"h://x"},  // no line end, odd byte
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        test::WriteBytes(ListPath(dir.path()), c.bytes);
+        DownloadManager m;
+        ASSERT_TRUE(LoadList(m, dir.path()).ok);
+        ASSERT_EQ(m.downloads.size(), 1u);
+        EXPECT_EQ(m.downloads[0]->url, c.url);
+    }
+}
+
 TEST(ListFile, DownloadIdForAddress) {
     DownloadManager m;
     for (int i = 1; i <= 3; ++i) {
