@@ -150,6 +150,7 @@ void LoadAllState(DownloadManager& m, const std::wstring& dataFolder) {
     m.BaseDir = KnownFolderPath(FOLDERID_Downloads);
     LoadSettings(m, SettingsPath(dataFolder));
     SetLimiterRate(m);
+    // The shared HTTP session opens here, after the limiter and before the list.
     // An unreadable list.ini leaves the list empty; the load keeps a copy of the file.
     (void)LoadList(m, dataFolder);
 }
