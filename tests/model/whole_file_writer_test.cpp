@@ -49,7 +49,16 @@ TEST(WholeFileWriter, FailedWriteKeepsTheGoodFileAndRemovesTheTemporary) {
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find(L"Cannot write"), std::wstring::npos) << std::string(r.error.begin(), r.error.end());
     EXPECT_EQ(ReadBytes(path), "good list");
-    EXPECT_FALSE(test::FileExists(path + L".tmp")) << "the failed temporary file is removed";
+}
+
+TEST(WholeFileWriter, FailedMoveRemovesTheTemporaryFile) {
+    TempFolder dir;
+    const std::wstring path = dir.File(L"list.ini");
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));  // a folder cannot be replaced by a file
+    WriteResult r = WriteWholeFile(path, L"[Q1]\r\n");
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find(L"Cannot replace"), std::wstring::npos);
+    EXPECT_FALSE(test::FileExists(path + L".tmp")) << "no stale temporary file is left behind";
 }
 
 }  // namespace
