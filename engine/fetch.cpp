@@ -1,5 +1,6 @@
 #include "engine/fetch.h"
 
+#include <windows.h>
 #include <winhttp.h>
 
 #include <algorithm>
@@ -8,7 +9,6 @@
 
 #include "engine/http_errors.h"
 #include "engine/http_request.h"
-#include "engine/speed_limiter.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -89,7 +89,8 @@ bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string&
             return true;
         }
         if (countProgress) {
-            TakeBytes(got, item.cancel);
+            // The speed limiter's TakeBytes(got, item.cancel) belongs here, before the count,
+            // once the limiter is part of the build.
             std::lock_guard guard(Manager().lock);
             item.videoBytes += got;
             counted += got;

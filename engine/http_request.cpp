@@ -1,7 +1,6 @@
 #include "engine/http_request.h"
 
 #include <winhttp.h>
-#include <wininet.h>
 
 #include <mutex>
 #include <vector>
@@ -9,6 +8,7 @@
 #include "engine/http_errors.h"
 #include "engine/http_session.h"
 #include "engine/url.h"
+#include "engine/wininet_handle.h"
 #include "model/download_manager.h"
 #include "model/hosts.h"
 
@@ -50,10 +50,10 @@ std::wstring QueryHeader(HINTERNET request, DWORD id, bool* whole = nullptr) {
     return text;
 }
 
-void CloseWith(bool winInet, HINTERNET h) {
+void CloseWith(bool winInet, void* h) {
     if (!h) return;
     if (winInet)
-        InternetCloseHandle(h);
+        CloseWinInetHandle(h);
     else
         WinHttpCloseHandle(h);
 }
@@ -287,7 +287,7 @@ std::wstring FinalAddress(const RequestRecord& record) {
 
 void ReleaseRequest(RequestRecord& record) {
     if (!record.owner && !record.connection && !record.request) return;
-    HINTERNET request = nullptr;
+    void* request = nullptr;
     if (record.owner) {
         std::lock_guard guard(Manager().lock);
         record.owner->openRequests.erase(&record);
@@ -313,7 +313,7 @@ void CloseOpenRequests(DownloadItem& item) {
             CloseWith(r->winInet, r->request);
             r->closed = true;
         } else if (r->winInet && r->connection) {
-            InternetCloseHandle(r->connection);
+            CloseWinInetHandle(r->connection);
             r->connection = nullptr;
             r->closed = true;
         }

@@ -23,8 +23,9 @@ namespace vonu {
 // releases it with ReleaseRequest once the body has been read.
 struct RequestRecord {
     DownloadItem* owner = nullptr;  // whose open requests hold this record; null when released
-    HINTERNET connection = nullptr;
-    HINTERNET request = nullptr;
+    // HINTERNET of WinHTTP or of WinINet (the two headers cannot meet in one file).
+    void* connection = nullptr;
+    void* request = nullptr;
     bool closed = false;   // the request handle was already closed (cancel or release)
     bool winInet = false;  // WinINet handles (FTP): InternetCloseHandle, else WinHttpCloseHandle
 

@@ -21,5 +21,8 @@ std::wstring DataFolder() {
 }
 
 std::wstring SettingsPath(const std::wstring& dataFolder) { return dataFolder + L"\\settings.ini"; }
+std::wstring ListPath(const std::wstring& dataFolder) { return dataFolder + L"\\list.ini"; }
+std::wstring CategoriesPath(const std::wstring& dataFolder) { return dataFolder + L"\\categories.ini"; }
+std::wstring LoginsPath(const std::wstring& dataFolder) { return dataFolder + L"\\logins.ini"; }
 
 }  // namespace vonu

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/data_folder.h"
+#include "model/user_lists.h"
 #include "model/whole_file_writer.h"
 
 namespace vonu {
@@ -143,6 +144,7 @@ void SaveSettings(const DownloadManager& m, const std::wstring& p) {
 void LoadAllState(DownloadManager& m, const std::wstring& dataFolder) {
     m.ScanExe = DefaultScanExe();
     m.ScanArgs = DefaultScanArgs();
+    LoadCategoriesLoginsAndLimits(m, dataFolder);
     m.BaseDir = KnownFolderPath(FOLDERID_Downloads);
     LoadSettings(m, SettingsPath(dataFolder));
 }

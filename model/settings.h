@@ -20,9 +20,9 @@ void LoadSettings(DownloadManager& m, const std::wstring& settingsPath);
 // UpdateUrl and ServerLimits are never written here.
 void SaveSettings(const DownloadManager& m, const std::wstring& settingsPath);
 
-// Start-up's load of all state from the data folder, in order: the antivirus defaults,
-// BaseDir = the Downloads folder, then settings.ini. Later stages (categories, logins and
-// limits; limiter and HTTP session; the list) join this sequence where they belong.
+// Start-up's load of all state from the data folder, in order: the antivirus defaults;
+// categories, logins and server limits; BaseDir = the Downloads folder; settings.ini.
+// Later stages (limiter and HTTP session; the list) join this sequence where they belong.
 void LoadAllState(DownloadManager& m, const std::wstring& dataFolder);
 
 }  // namespace vonu

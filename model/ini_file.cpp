@@ -1,0 +1,143 @@
+#include "model/ini_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "model/text_case.h"
+#include "model/text_encoding.h"
+#include "model/unique_handle.h"
+#include "model/win_error.h"
+
+namespace vonu {
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+std::wstring_view Trim(std::wstring_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::wstring Decode(const std::string& bytes) {
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
+        std::wstring text((n - 2) / 2, L'\0');  // a final odd byte (a cut file) is dropped
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<wchar_t>(b[2 + 2 * i] | (b[3 + 2 * i] << 8));
+        return text;
+    }
+    if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
+        std::wstring text((n - 2) / 2, L'\0');
+        for (size_t i = 0; i < text.size(); ++i)
+            text[i] = static_cast<wchar_t>((b[2 + 2 * i] << 8) | b[3 + 2 * i]);
+        return text;
+    }
+    if (n >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF)
+        return Utf8ToWide(std::string_view(bytes).substr(3));
+    if (n == 0) return {};
+    int chars = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(n), nullptr, 0);
+    std::wstring text(chars > 0 ? chars : 0, L'\0');
+    if (chars > 0) MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(n), text.data(), chars);
+    return text;
+}
+
+}  // namespace
+
+const std::wstring* IniSection::Find(std::wstring_view key) const {
+    for (const auto& [k, v] : entries)
+        if (EqualsNoCase(k, key)) return &v;
+    return nullptr;
+}
+
+std::wstring IniSection::Get(std::wstring_view key) const {
+    const std::wstring* v = Find(key);
+    return v ? *v : std::wstring();
+}
+
+IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t maxFileBytes) {
+    IniReadResult result;
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) {
+        DWORD e = GetLastError();
+        result.missing = e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND;
+        result.error = L"Cannot open " + path + L": " + SystemErrorText(e);
+        return result;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        result.error = L"Cannot read " + path + L": " + SystemErrorText(GetLastError());
+        return result;
+    }
+    if (static_cast<unsigned long long>(size.QuadPart) > maxFileBytes) {
+        result.error = path + L" is larger than " + std::to_wstring(maxFileBytes / (1024 * 1024)) +
+                       L" MB and was not read.";
+        return result;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    size_t got = 0;
+    while (got < bytes.size()) {
+        DWORD chunk = 0;
+        DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - got, 1u << 30));
+        if (!ReadFile(file.get(), bytes.data() + got, want, &chunk, nullptr)) {
+            result.error = L"Cannot read " + path + L": " + SystemErrorText(GetLastError());
+            return result;
+        }
+        if (chunk == 0) break;  // the file shrank while we read it: parse what arrived
+        got += chunk;
+    }
+    bytes.resize(got);
+    const std::wstring text = Decode(bytes);
+    bytes.clear();
+    bytes.shrink_to_fit();
+
+    IniSection* current = nullptr;  // null before the first header and after a broken one
+    std::wstring_view all(text);
+    size_t pos = 0;
+    while (pos < all.size()) {
+        size_t end = all.find_first_of(L"\r\n", pos);
+        if (end == std::wstring_view::npos) end = all.size();
+        std::wstring_view line = Trim(all.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.empty() || line.front() == L';') continue;
+        if (line.front() == L'[') {
+            size_t close = line.find(L']');
+            if (close == std::wstring_view::npos) {
+                current = nullptr;
+                continue;
+            }
+            result.sections.push_back({std::wstring(Trim(line.substr(1, close - 1))), {}});
+            current = &result.sections.back();
+            continue;
+        }
+        size_t eq = line.find(L'=');
+        if (eq == std::wstring_view::npos || !current) continue;
+        std::wstring_view key = Trim(line.substr(0, eq));
+        std::wstring_view value = Trim(line.substr(eq + 1));
+        if (key.empty() || value.size() > maxValueChars) continue;
+        current->entries.emplace_back(std::wstring(key), std::wstring(value));
+    }
+    result.ok = true;
+    return result;
+}
+
+const IniSection* FindSection(const std::vector<IniSection>& sections, std::wstring_view name) {
+    for (const IniSection& s : sections)
+        if (EqualsNoCase(s.name, name)) return &s;
+    return nullptr;
+}
+
+void AppendIniLine(std::wstring& out, std::wstring_view key, std::wstring_view value) {
+    out.append(key);
+    out.push_back(L'=');
+    const size_t start = out.size();
+    out.append(value);
+    for (size_t i = start; i < out.size(); ++i)
+        if (out[i] == L'\r' || out[i] == L'\n' || out[i] == L'\0') out[i] = L' ';
+    out.append(L"\r\n");
+}
+
+}  // namespace vonu

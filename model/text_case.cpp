@@ -1,0 +1,27 @@
+#include "model/text_case.h"
+
+#include <windows.h>
+
+namespace vonu {
+
+std::wstring LowerCase(std::wstring_view text) {
+    std::wstring out(text);
+    if (out.empty()) return out;
+    // LCMAP_LOWERCASE maps one code unit to one, so the length never changes.
+    LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_LOWERCASE, text.data(), static_cast<int>(text.size()),
+                  out.data(), static_cast<int>(out.size()), nullptr, nullptr, 0);
+    return out;
+}
+
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    if (a.empty()) return true;
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
+    return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
+}
+
+}  // namespace vonu

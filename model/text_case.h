@@ -1,0 +1,15 @@
+// Case rules for the ASCII-or-not texts the model compares: host names, file extensions,
+// INI keys. Lower-casing uses the invariant locale, so the result does not depend on the
+// user's language (a Turkish "I" stays "i").
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vonu {
+
+std::wstring LowerCase(std::wstring_view text);
+bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
+
+}  // namespace vonu
