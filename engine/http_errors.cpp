@@ -38,6 +38,8 @@ std::wstring ErrorTextFor(uint32_t code) {
             return L"Connection to the server was reset";
         case ERROR_WINHTTP_SECURE_FAILURE:
             return L"Secure connection failed (certificate problem)";
+        case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:  // also Wine's answer to an untrusted certificate
+            return L"Secure connection failed";
         default:
             break;
     }

@@ -126,6 +126,7 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
     }
     record.owner = &item;
     record.winInet = false;
+    record.address = address;
     record.connection = WinHttpConnect(session, host.c_str(), parts.port, 0);
     if (!record.connection) {
         error = FailureText(item, GetLastError());
@@ -276,12 +277,13 @@ std::wstring HeaderText(const RequestRecord& record, DWORD headerId) {
 }
 
 std::wstring FinalAddress(const RequestRecord& record) {
-    if (!record.request) return {};
+    if (!record.request) return record.address;
     DWORD bytes = 0;
     WinHttpQueryOption(record.request, WINHTTP_OPTION_URL, nullptr, &bytes);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return record.address;
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1);
-    if (!WinHttpQueryOption(record.request, WINHTTP_OPTION_URL, buffer.data(), &bytes)) return {};
+    if (!WinHttpQueryOption(record.request, WINHTTP_OPTION_URL, buffer.data(), &bytes))
+        return record.address;
     return std::wstring(buffer.data());
 }
 
@@ -303,6 +305,7 @@ void ReleaseRequest(RequestRecord& record) {
     record.request = nullptr;
     record.closed = false;
     record.winInet = false;
+    record.address.clear();
 }
 
 void CloseOpenRequests(DownloadItem& item) {

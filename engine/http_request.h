@@ -28,6 +28,7 @@ struct RequestRecord {
     void* request = nullptr;
     bool closed = false;   // the request handle was already closed (cancel or release)
     bool winInet = false;  // WinINet handles (FTP): InternetCloseHandle, else WinHttpCloseHandle
+    std::wstring address;  // the address this request asked for (after redirects: the last)
 
     RequestRecord() = default;
     RequestRecord(const RequestRecord&) = delete;
@@ -54,7 +55,9 @@ struct RequestRecord {
 // a longer header is cut there.
 std::wstring HeaderText(const RequestRecord& record, DWORD headerId);
 
-// The address of the request after WinHTTP's own processing, empty when unavailable.
+// The address of the request after WinHTTP's own processing; where WinHTTP cannot say
+// (Wine has no WINHTTP_OPTION_URL), the address the request asked for. Empty for an empty
+// record.
 std::wstring FinalAddress(const RequestRecord& record);
 
 // Unregisters the record and closes its handles (a request handle a stop already closed is

@@ -12,7 +12,8 @@ requests whose target contains TEXT as blocks separated by an empty line:
     <empty line>
 
 Give every request of one test a unique tag in its query (?tag=...); redirects keep the
-query, so a whole chain can be read back by its tag. Requests to /_log are not recorded.
+query, so a whole chain can be read back by its tag. A tag in a header (a Referer, say)
+finds requests whose target cannot carry one. Requests to /_log are not recorded.
 Requests in absolute form (GET http://host/path) are served as if local, so the server also
 acts as a plain HTTP proxy for proxy tests. The endpoints are listed in README.md.
 """
@@ -129,7 +130,7 @@ class Handler(BaseHTTPRequestHandler):
     def serve_log(self):
         tag = self.query("tag", "")
         with LOG_LOCK:
-            blocks = [head for target, head in LOG if tag in target]
+            blocks = [head for target, head in LOG if tag in head]
         self.send(200, "".join(b + "\r\n" for b in blocks).encode("utf-8"),
                   content_type="text/plain; charset=utf-8")
 

@@ -133,6 +133,11 @@ std::vector<ReceivedRequest> RequestsWithTag(const std::wstring& tag) {
     return all;
 }
 
+bool UnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 std::string PatternBytes(int64_t size, int seed) {
     std::string out(static_cast<size_t>(size), '\0');
     for (int64_t i = 0; i < size; ++i) out[static_cast<size_t>(i)] = static_cast<char>((i * 7 + seed) % 251);

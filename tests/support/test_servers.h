@@ -44,6 +44,9 @@ struct ReceivedRequest {
 // a plain WinHTTP client of its own (not the program's code under test).
 std::vector<ReceivedRequest> RequestsWithTag(const std::wstring& tag);
 
+// The tests run under Wine (not on Windows): for the few Wine gaps a test must step around.
+bool UnderWine();
+
 // The deterministic bytes of the servers' generated files and of /file?size=N:
 // byte i is (i * 7 + seed) % 251.
 std::string PatternBytes(int64_t size, int seed = 0);
