@@ -34,13 +34,17 @@ std::wstring NoLineBreaks(std::wstring s) {
 std::wstring QueryHeader(HINTERNET request, DWORD id, bool* whole = nullptr) {
     if (whole) *whole = true;
     if (!request) return {};
+    // Wine knows no id for Content-Disposition: ask for it by name, which works everywhere.
+    const wchar_t* name = WINHTTP_HEADER_NAME_BY_INDEX;
+    if (id == WINHTTP_QUERY_CONTENT_DISPOSITION) {
+        id = WINHTTP_QUERY_CUSTOM;
+        name = L"Content-Disposition";
+    }
     DWORD bytes = 0;
-    WinHttpQueryHeaders(request, id, WINHTTP_HEADER_NAME_BY_INDEX, WINHTTP_NO_OUTPUT_BUFFER, &bytes,
-                        WINHTTP_NO_HEADER_INDEX);
+    WinHttpQueryHeaders(request, id, name, WINHTTP_NO_OUTPUT_BUFFER, &bytes, WINHTTP_NO_HEADER_INDEX);
     if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0) return {};
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1);
-    if (!WinHttpQueryHeaders(request, id, WINHTTP_HEADER_NAME_BY_INDEX, buffer.data(), &bytes,
-                             WINHTTP_NO_HEADER_INDEX))
+    if (!WinHttpQueryHeaders(request, id, name, buffer.data(), &bytes, WINHTTP_NO_HEADER_INDEX))
         return {};
     std::wstring text(buffer.data(), bytes / sizeof(wchar_t));
     if (text.size() > kHeaderCap) {
