@@ -13,6 +13,7 @@
 #include "app/self_check.h"
 #include "app/single_instance.h"
 #include "app/version_repair.h"
+#include "engine/http_session.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
@@ -52,6 +53,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 
     DownloadManager& manager = Manager();
     LoadAllState(manager, DataFolder());
+    OpenHttpSession();  // from the proxy settings just loaded
 
     const bool arabic = ChooseArabicInterface(manager.Language, GetUserDefaultUILanguage());
     SetArabicInterface(arabic);
@@ -76,6 +78,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 }
 
 void ExitApp(AppSession& session) {
+    CloseHttpSession();  // every download's threads have ended by now
     if (session.gdiplusToken) Gdiplus::GdiplusShutdown(session.gdiplusToken);
     session.gdiplusToken = 0;
     if (session.oleStarted) OleUninitialize();

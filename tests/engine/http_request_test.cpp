@@ -294,6 +294,27 @@ TEST_F(HttpRequestTest, NamedProxyCarriesTheRequest) {
     EXPECT_NE(log[1].target.find("/file?size=3&tag=" + WideToUtf8(tag)), std::string::npos);
 }
 
+TEST_F(HttpRequestTest, AutomaticAndUnknownModesStillReachTheServer) {
+    for (uint32_t mode : {0u, 7u}) {
+        SCOPED_TRACE(mode);
+        Manager().ProxyMode = mode;
+        Manager().Proxy = L"127.0.0.1:1";  // ignored outside mode 2
+        OpenHttpSession();
+        ASSERT_TRUE(Get(FaultUrl(L"/file?size=3&tag=" + tag))) << WideToUtf8(error);
+    }
+    // Mode 2 without a proxy and mode 3 without a script fall back to automatic.
+    Manager().ProxyMode = 2;
+    Manager().Proxy.clear();
+    OpenHttpSession();
+    ASSERT_TRUE(Get(FaultUrl(L"/file?size=3&tag=" + tag))) << WideToUtf8(error);
+    Manager().ProxyMode = 3;
+    OpenHttpSession();
+    ASSERT_TRUE(Get(FaultUrl(L"/file?size=3&tag=" + tag))) << WideToUtf8(error);
+    auto log = RequestsWithTag(tag);
+    ASSERT_EQ(log.size(), 4u);
+    for (const auto& r : log) EXPECT_EQ(r.target.rfind("/file?", 0), 0u) << "direct, not through a proxy";
+}
+
 TEST_F(HttpRequestTest, ProxyScriptIsResolvedPerRequest) {
     Manager().ProxyMode = 3;
     Manager().PacUrl = FaultUrl(L"/pac?proxy=127.0.0.1:" + std::to_wstring(test::Servers().fault) +
