@@ -12,10 +12,7 @@ build:
 	@scripts/build.sh
 
 bench:
-	@echo "make bench is not built yet. Once the transfer engine lands it will download the same"
-	@echo "files from nginx on 127.0.0.1 with Vonu, aria2c, curl and ffmpeg and print the ratios"
-	@echo "of one run. Nothing has been measured."
-	@exit 1
+	@scripts/bench.sh
 
 dist:
 	@echo "make dist is not built yet. Once the setup program lands it will build Vonu-Setup.exe"

@@ -13,7 +13,9 @@
 #include "app/self_check.h"
 #include "app/single_instance.h"
 #include "app/version_repair.h"
+#include "engine/http_request.h"
 #include "engine/http_session.h"
+#include "manager/worker_entry.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
@@ -54,6 +56,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     DownloadManager& manager = Manager();
     LoadAllState(manager, DataFolder());
     OpenHttpSession();  // from the proxy settings just loaded
+    SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
 
     const bool arabic = ChooseArabicInterface(manager.Language, GetUserDefaultUILanguage());
     SetArabicInterface(arabic);

@@ -9,6 +9,7 @@
 
 #include "engine/http_errors.h"
 #include "engine/http_request.h"
+#include "engine/speed_limiter.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -89,8 +90,7 @@ bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string&
             return true;
         }
         if (countProgress) {
-            // The speed limiter's TakeBytes(got, item.cancel) belongs here, before the count,
-            // once the limiter is part of the build.
+            TakeBytes(got, item.cancel);  // no lock held here, as the limiter requires
             std::lock_guard guard(Manager().lock);
             item.videoBytes += got;
             counted += got;

@@ -12,7 +12,8 @@
 
 namespace vonu {
 
-// GET following redirects, the whole body into `bytes`. countProgress: every piece is added to the item's video bytes (taken back again when the fetch
+// GET following redirects, the whole body into `bytes`. countProgress: every piece passes
+// the speed limiter and is added to the item's video bytes (taken back again when the fetch
 // fails or is cancelled). Stops with success once `byteCap` bytes are there (the result may
 // exceed the cap by less than 64 KiB). A body shorter than its Content-Length fails.
 // Callers without a download (site grabber, update check) pass a fresh DownloadItem.

@@ -314,6 +314,10 @@ void ReleaseRequest(RequestRecord& record) {
 
 void CloseOpenRequests(DownloadItem& item) {
     std::lock_guard guard(Manager().lock);
+    CloseOpenRequestsLocked(item);
+}
+
+void CloseOpenRequestsLocked(DownloadItem& item) {
     for (RequestRecord* r : item.openRequests) {
         if (r->closed) continue;
         if (r->request) {

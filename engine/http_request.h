@@ -65,6 +65,9 @@ std::wstring FinalAddress(const RequestRecord& record);
 void ReleaseRequest(RequestRecord& record);
 
 // Closes every open request of the item at once. Call after setting its cancel flag.
+// Takes the manager lock; the Locked form is for callers that hold it (the stop and remove
+// operations, through their request closer).
 void CloseOpenRequests(DownloadItem& item);
+void CloseOpenRequestsLocked(DownloadItem& item);
 
 }  // namespace vonu

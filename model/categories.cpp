@@ -45,11 +45,9 @@ std::wstring CategoryForFileName(DownloadManager& m, std::wstring_view fileName)
 }
 
 std::wstring FolderForCategory(DownloadManager& m, std::wstring_view category) {
-    {
-        std::lock_guard guard(m.categoryLock);
-        for (const Category& c : m.categories)
-            if (c.name == category && !c.folder.empty()) return c.folder;
-    }
+    std::lock_guard guard(m.categoryLock);
+    for (const Category& c : m.categories)
+        if (c.name == category && !c.folder.empty()) return c.folder;
     if (!category.empty() && category != kGeneralCategory) return m.BaseDir + L"\\" + std::wstring(category);
     return m.BaseDir;
 }

@@ -26,7 +26,9 @@ bool TypesMatchFileName(std::wstring_view types, std::wstring_view fileName);
 std::wstring CategoryForFileName(DownloadManager& m, std::wstring_view fileName);
 
 // The folder of the first category of that exact name with a folder of its own; else
-// BaseDir + "\" + name; General and an empty name give BaseDir itself.
+// BaseDir + "\" + name; General and an empty name give BaseDir itself. Probe threads call
+// this, so BaseDir is read under the category lock: whoever changes BaseDir while
+// downloads may run (the Options dialog) assigns it under that lock too.
 std::wstring FolderForCategory(DownloadManager& m, std::wstring_view category);
 
 std::vector<Category> CopyCategories(DownloadManager& m);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "model/text_case.h"
 #include "model/text_encoding.h"
@@ -20,13 +21,26 @@ std::wstring_view Trim(std::wstring_view s) {
     return s;
 }
 
+// Keys are ASCII in practice: fold those here and leave the rest to the system.
+bool KeyEquals(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        wchar_t x = a[i], y = b[i];
+        if (x == y) continue;
+        if (x >= 0x80 || y >= 0x80) return EqualsNoCase(a, b);
+        if (x >= L'A' && x <= L'Z') x += 32;
+        if (y >= L'A' && y <= L'Z') y += 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
 std::wstring Decode(const std::string& bytes) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t n = bytes.size();
     if (n >= 2 && b[0] == 0xFF && b[1] == 0xFE) {
         std::wstring text((n - 2) / 2, L'\0');  // a final odd byte (a cut file) is dropped
-        for (size_t i = 0; i < text.size(); ++i)
-            text[i] = static_cast<wchar_t>(b[2 + 2 * i] | (b[3 + 2 * i] << 8));
+        memcpy(text.data(), b + 2, text.size() * sizeof(wchar_t));  // Windows is little-endian
         return text;
     }
     if (n >= 2 && b[0] == 0xFE && b[1] == 0xFF) {
@@ -46,15 +60,15 @@ std::wstring Decode(const std::string& bytes) {
 
 }  // namespace
 
-const std::wstring* IniSection::Find(std::wstring_view key) const {
+std::optional<std::wstring_view> IniSection::Find(std::wstring_view key) const {
     for (const auto& [k, v] : entries)
-        if (EqualsNoCase(k, key)) return &v;
-    return nullptr;
+        if (KeyEquals(k, key)) return v;
+    return std::nullopt;
 }
 
 std::wstring IniSection::Get(std::wstring_view key) const {
-    const std::wstring* v = Find(key);
-    return v ? *v : std::wstring();
+    auto v = Find(key);
+    return v ? std::wstring(*v) : std::wstring();
 }
 
 IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t maxFileBytes) {
@@ -90,16 +104,18 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
         got += chunk;
     }
     bytes.resize(got);
-    const std::wstring text = Decode(bytes);
+    auto owned = std::make_shared<const std::wstring>(Decode(bytes));
+    result.text = owned;
     bytes.clear();
     bytes.shrink_to_fit();
 
     IniSection* current = nullptr;  // null before the first header and after a broken one
-    std::wstring_view all(text);
+    std::wstring_view all(*owned);
     size_t pos = 0;
+    const wchar_t* chars = all.data();
     while (pos < all.size()) {
-        size_t end = all.find_first_of(L"\r\n", pos);
-        if (end == std::wstring_view::npos) end = all.size();
+        size_t end = pos;
+        while (end < all.size() && chars[end] != L'\n' && chars[end] != L'\r') ++end;
         std::wstring_view line = Trim(all.substr(pos, end - pos));
         pos = end + 1;
         if (line.empty() || line.front() == L';') continue;
@@ -109,7 +125,7 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
                 current = nullptr;
                 continue;
             }
-            result.sections.push_back({std::wstring(Trim(line.substr(1, close - 1))), {}});
+            result.sections.push_back({Trim(line.substr(1, close - 1)), {}});
             current = &result.sections.back();
             continue;
         }
@@ -118,7 +134,7 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
         std::wstring_view key = Trim(line.substr(0, eq));
         std::wstring_view value = Trim(line.substr(eq + 1));
         if (key.empty() || value.size() > maxValueChars) continue;
-        current->entries.emplace_back(std::wstring(key), std::wstring(value));
+        current->entries.emplace_back(key, value);
     }
     result.ok = true;
     return result;
@@ -126,7 +142,7 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
 
 const IniSection* FindSection(const std::vector<IniSection>& sections, std::wstring_view name) {
     for (const IniSection& s : sections)
-        if (EqualsNoCase(s.name, name)) return &s;
+        if (KeyEquals(s.name, name)) return &s;
     return nullptr;
 }
 

@@ -11,19 +11,22 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 namespace vonu {
 
+// Names, keys and values are views into the file's text, which the read result owns.
 struct IniSection {
-    std::wstring name;
-    std::vector<std::pair<std::wstring, std::wstring>> entries;  // in file order
+    std::wstring_view name;
+    std::vector<std::pair<std::wstring_view, std::wstring_view>> entries;  // in file order
 
-    // The first value of the key (compared without case), or null when it is absent.
-    const std::wstring* Find(std::wstring_view key) const;
+    // The first value of the key (compared without case), or nothing when it is absent.
+    std::optional<std::wstring_view> Find(std::wstring_view key) const;
     // The value, or empty when absent.
     std::wstring Get(std::wstring_view key) const;
 };
@@ -32,6 +35,7 @@ struct IniReadResult {
     bool ok = false;
     bool missing = false;   // the file does not exist (ok is false too)
     std::wstring error;     // one English sentence when !ok
+    std::shared_ptr<const std::wstring> text;  // what the sections point into
     std::vector<IniSection> sections;  // in file order; equal names are kept apart
 };
 

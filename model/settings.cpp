@@ -9,7 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include "engine/speed_limiter.h"
 #include "model/data_folder.h"
+#include "model/list_file.h"
 #include "model/user_lists.h"
 #include "model/whole_file_writer.h"
 
@@ -147,6 +149,9 @@ void LoadAllState(DownloadManager& m, const std::wstring& dataFolder) {
     LoadCategoriesLoginsAndLimits(m, dataFolder);
     m.BaseDir = KnownFolderPath(FOLDERID_Downloads);
     LoadSettings(m, SettingsPath(dataFolder));
+    SetLimiterRate(m);
+    // An unreadable list.ini leaves the list empty; the load keeps a copy of the file.
+    (void)LoadList(m, dataFolder);
 }
 
 }  // namespace vonu

@@ -21,8 +21,9 @@ void LoadSettings(DownloadManager& m, const std::wstring& settingsPath);
 void SaveSettings(const DownloadManager& m, const std::wstring& settingsPath);
 
 // Start-up's load of all state from the data folder, in order: the antivirus defaults;
-// categories, logins and server limits; BaseDir = the Downloads folder; settings.ini.
-// Later stages (limiter and HTTP session; the list) join this sequence where they belong.
+// categories, logins and server limits; BaseDir = the Downloads folder; settings.ini; the
+// speed limiter's rate; the download list and queues. The HTTP session joins this sequence
+// after the limiter, where it belongs.
 void LoadAllState(DownloadManager& m, const std::wstring& dataFolder);
 
 }  // namespace vonu

@@ -2,14 +2,27 @@
 
 #include "app/resource.h"
 #include "app/single_instance.h"
+#include "manager/control.h"
+#include "model/data_folder.h"
+#include "model/download_manager.h"
 
 namespace vonu {
 namespace {
 
 constexpr wchar_t kClassName[] = L"VonuMainFrame";
 
+// Every queue stops, every download is cancelled and its threads joined, and the list is
+// saved: on exit and when Windows ends the session. Runs once; the process ends after it.
+void StopEverythingOnce() {
+    static bool done = false;
+    if (done) return;
+    done = true;
+    (void)StopEverything(Manager(), DataFolder());
+}
+
 void OnDestroy(HWND window) {
     RemovePropW(window, kMainWindowProperty);
+    StopEverythingOnce();
     PostQuitMessage(0);
 }
 
@@ -21,6 +34,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
                 return 0;
             }
             break;
+        case WM_ENDSESSION:
+            // Windows may end the process as soon as this returns.
+            if (wParam) StopEverythingOnce();
+            return 0;
         case WM_DESTROY:
             OnDestroy(window);
             return 0;

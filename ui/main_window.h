@@ -1,7 +1,8 @@
 // The main window. This is the first, plain form: a frame with the menu, title and icon of
 // resource 128, carrying the VonuMainWindow property by which a second instance, the
 // native messaging host and the setup program find it. The Exit command (57665) closes it,
-// also when posted from another process.
+// also when posted from another process; closing stops every download and saves the list
+// (also when Windows ends the session).
 #pragma once
 
 #include <windows.h>

@@ -10,6 +10,9 @@
 #include <thread>
 
 #include "engine/http_request.h"
+#include "engine/speed_limiter.h"
+#include "manager/control.h"
+#include "manager/worker_entry.h"
 #include "model/text_encoding.h"
 #include "tests/engine/http_test_support.h"
 
@@ -96,6 +99,49 @@ TEST_F(FetchTest, AStopDuringATrickleEndsWithinASecond) {
     EXPECT_LT(endedAt - stoppedAt, 1000u);
     EXPECT_EQ(item->videoBytes, 777) << "a cancelled fetch leaves the video bytes as they were";
     EXPECT_TRUE(item->openRequests.empty());
+}
+
+TEST_F(FetchTest, TheStopOperationClosesTheRequestsOfTheDownload) {
+    // As start-up installs it: stop and remove close the item's requests.
+    SetRequestCloser(CloseOpenRequestsLocked);
+    item->id = 4242;
+    item->state = static_cast<int32_t>(DownloadState::Downloading);
+    {
+        std::lock_guard guard(Manager().lock);
+        Manager().downloads.push_back(item);
+    }
+    std::atomic<ULONGLONG> stoppedAt{0};
+    std::thread stopper([&] {
+        Sleep(500);
+        stoppedAt = GetTickCount64();
+        StopDownload(Manager(), 4242);
+    });
+    bool ok = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=512&pause=50&tag=" + tag), bytes, error,
+                            false, nullptr, nullptr, 64u << 20);
+    ULONGLONG endedAt = GetTickCount64();
+    stopper.join();
+    SetRequestCloser(nullptr);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, L"Cancelled");
+    EXPECT_LT(endedAt - stoppedAt, 1000u);
+    EXPECT_EQ(item->State(), DownloadState::Stopped);
+}
+
+TEST_F(FetchTest, CountedPiecesPassTheSpeedLimiter) {
+    Manager().LimiterOn = true;
+    Manager().SpeedLimitKB = 256;
+    SetLimiterRate();
+    // 512 KiB at 256 KiB/s: the bucket lets at most 64 KiB through at once, so the fetch
+    // cannot take less than (512 - 64) / 256 s. A bound from below, never a speed goal.
+    ULONGLONG start = GetTickCount64();
+    bool ok = FetchToMemory(*item, FaultUrl(L"/file?size=524288&tag=" + tag), bytes, error, true, nullptr,
+                            nullptr, 1u << 20);
+    ULONGLONG took = GetTickCount64() - start;
+    Manager().LimiterOn = false;
+    SetLimiterRate();
+    ASSERT_TRUE(ok) << WideToUtf8(error);
+    EXPECT_EQ(bytes.size(), 524288u);
+    EXPECT_GE(took, 1650u);
 }
 
 TEST_F(FetchTest, AStopAgainstAStalledServerEndsCancelled) {

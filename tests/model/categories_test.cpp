@@ -132,11 +132,11 @@ TEST(Categories, RenameInDownloadsChangesOnlyExactNames) {
     EXPECT_TRUE(m.listDirty);
 }
 
-// categories.ini.tmp in the fixture folder is a link to /dev/full (tests/CMakeLists.txt).
+// The fixture's categories-save\categories.ini.tmp is a link to /dev/full (tests/CMakeLists.txt).
 TEST(Categories, FailedSaveKeepsTheOldFile) {
     const char* dirEnv = std::getenv("VONU_FULL_DISK_DIR");
     ASSERT_NE(dirEnv, nullptr);
-    const std::wstring dir(dirEnv, dirEnv + strlen(dirEnv));
+    const std::wstring dir = std::wstring(dirEnv, dirEnv + strlen(dirEnv)) + L"\\categories-save";
     WriteUtf16File(CategoriesPath(dir), L"[Cat0]\r\nName=Kept\r\n");
     DownloadManager m;
     WriteResult r = ReplaceCategories(m, BuiltInCategories(), dir);
