@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "engine/http_request.h"
 #include "engine/naming.h"
@@ -80,7 +82,14 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
     item->probing.exchange(true);
     m.downloads.push_back(item);
     m.listDirty = true;
-    item->probe = std::thread([item] { (void)ProbeDownload(*item); });
+    try {
+        item->probe = std::thread([item] { (void)ProbeDownload(*item); });
+    } catch (const std::system_error& e) {
+        // Without this the item would show "Connecting" for ever; a start probes it again.
+        item->probing.exchange(false);
+        item->lastError = L"Cannot check the file: the system refused a new thread (" +
+                          std::to_wstring(e.code().value()) + L").";
+    }
     return item->id;
 }
 

@@ -98,6 +98,7 @@ TEST_F(ProbeTest, SizesFromTheKindsOfAnswer) {
         {L"/headers?status=206&cr=bytes%200-0/99999999999999999999999", -1, false},  // overflow
         {L"/headers?status=206&cr=bytes%200-0/77%20extra", 77, true},
         {L"/headers?status=200&size=16", 16, false},
+        {L"/headers?status=200&size=16&cl=99999", 99999, false},  // more than the body: as told
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.path));
