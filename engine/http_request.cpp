@@ -124,7 +124,7 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
     }
 
     HINTERNET session = HttpSession();
-    if (!session) {
+    if (!session) {  // start-up opens it; this covers callers that run before (tools, tests)
         OpenHttpSession();
         session = HttpSession();
     }

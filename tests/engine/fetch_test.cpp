@@ -33,7 +33,7 @@ TEST_F(FetchTest, WholeBodiesWithFinalAddressAndType) {
     ASSERT_TRUE(FetchToMemory(*item, NginxUrl(L"/files/4mib.bin"), bytes, error, false, &final, &type,
                               64u << 20))
         << WideToUtf8(error);
-    EXPECT_EQ(bytes, test::PatternBytes(4 << 20));
+    EXPECT_TRUE(bytes == test::PatternBytes(4 << 20));
     ASSERT_TRUE(FetchToMemory(*item, NginxUrl(L"/moved"), bytes, error, false, &final, &type, 1 << 20))
         << WideToUtf8(error);
     EXPECT_EQ(bytes, test::PatternBytes(1000));
@@ -56,7 +56,7 @@ TEST_F(FetchTest, TheCapHoldsOnLargeAndEndlessBodies) {
         << WideToUtf8(error);
     EXPECT_GE(bytes.size(), cap);
     EXPECT_LT(bytes.size(), cap + 65536);
-    EXPECT_EQ(bytes, test::PatternBytes(static_cast<int64_t>(bytes.size())));
+    EXPECT_TRUE(bytes == test::PatternBytes(static_cast<int64_t>(bytes.size())));
 
     ASSERT_TRUE(FetchToMemory(*item, FaultUrl(L"/endless?tag=" + tag), bytes, error, false, nullptr,
                               nullptr, 1 << 20))
@@ -99,6 +99,54 @@ TEST_F(FetchTest, AStopDuringATrickleEndsWithinASecond) {
     EXPECT_LT(endedAt - stoppedAt, 1000u);
     EXPECT_EQ(item->videoBytes, 777) << "a cancelled fetch leaves the video bytes as they were";
     EXPECT_TRUE(item->openRequests.empty());
+}
+
+TEST_F(FetchTest, OneStopEndsEveryOpenRequestOfTheDownload) {
+    // Like the connections of one transfer: three requests of one item at once.
+    std::string parts[3];
+    std::wstring errors[3];
+    bool results[3] = {true, true, true};
+    std::vector<std::thread> readers;
+    for (int i = 0; i < 3; ++i)
+        readers.emplace_back([&, i] {
+            results[i] = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=256&pause=40&tag=" + tag), parts[i],
+                                       errors[i], false, nullptr, nullptr, 64u << 20);
+        });
+    ASSERT_TRUE(test::WaitUntilTrue(5000, [&] {
+        std::lock_guard guard(Manager().lock);
+        return item->openRequests.size() == 3;
+    }));
+    ULONGLONG stoppedAt = GetTickCount64();
+    item->cancel = true;
+    CloseOpenRequests(*item);
+    for (auto& t : readers) t.join();
+    EXPECT_LT(GetTickCount64() - stoppedAt, 1000u);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(results[i]);
+        EXPECT_EQ(errors[i], L"Cancelled");
+    }
+    EXPECT_TRUE(item->openRequests.empty());
+}
+
+TEST_F(FetchTest, ARequestKeepsItsSessionWhenTheSessionIsReopened) {
+    std::wstring e;
+    bool ok = false;
+    std::thread reader([&] {
+        ok = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=1000&pause=30&size=20000&tag=" + tag), bytes, e,
+                           false, nullptr, nullptr, 1u << 20);
+    });
+    ASSERT_TRUE(test::WaitUntilTrue(5000, [&] {
+        std::lock_guard guard(Manager().lock);
+        return !item->openRequests.empty();
+    }));
+    HINTERNET before = HttpSession();
+    OpenHttpSession();  // the options were confirmed while the request runs
+    EXPECT_NE(HttpSession(), before);
+    reader.join();
+    EXPECT_TRUE(ok) << WideToUtf8(e);
+    EXPECT_EQ(bytes.size(), 20000u);
+    EXPECT_TRUE(bytes == test::PatternBytes(20000));
 }
 
 TEST_F(FetchTest, TheStopOperationClosesTheRequestsOfTheDownload) {
@@ -166,7 +214,7 @@ TEST_F(FetchTest, UpdateFileReportsLengthAndProgressAndHonoursItsCaps) {
         << WideToUtf8(error);
     EXPECT_EQ(length, 4 << 20);
     EXPECT_EQ(progress.load(), 4 << 20);
-    EXPECT_EQ(bytes, test::PatternBytes(4 << 20));
+    EXPECT_TRUE(bytes == test::PatternBytes(4 << 20));
 
     // No Content-Length (chunked) and more than 64 MiB.
     progress = 0;

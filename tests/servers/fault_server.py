@@ -291,10 +291,11 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(size))
         self.end_headers()
         sent = 0
-        piece = body_bytes(chunk)
+        pattern = body_bytes(chunk + 251)  # byte i of the body is still (i * 7) % 251
         while sent < size:
             n = min(chunk, size - sent)
-            self.wfile.write(piece[:n])
+            start = sent % 251
+            self.wfile.write(pattern[start:start + n])
             self.wfile.flush()
             sent += n
             if sent < size:
@@ -306,7 +307,7 @@ class Handler(BaseHTTPRequestHandler):
         self.send_header("Content-Type", "application/octet-stream")
         self.send_header("Transfer-Encoding", "chunked")
         self.end_headers()
-        piece = body_bytes(65536)
+        piece = body_bytes(251 * 261)  # a whole number of periods: the body stays the pattern
         frame = b"%x\r\n" % len(piece) + piece + b"\r\n"
         while True:
             self.wfile.write(frame)

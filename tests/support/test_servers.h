@@ -3,6 +3,8 @@
 // servers' generated files hold. Only for tests registered with vonu_test(... SERVERS).
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -43,6 +45,16 @@ struct ReceivedRequest {
 // Every request whose target contains `tag`, oldest first. Read over HTTP from /_log with
 // a plain WinHTTP client of its own (not the program's code under test).
 std::vector<ReceivedRequest> RequestsWithTag(const std::wstring& tag);
+
+// Polls `condition` every 10 ms until it holds or the time is up.
+template <typename F>
+bool WaitUntilTrue(unsigned long milliseconds, F condition) {
+    for (unsigned long waited = 0;; waited += 10) {
+        if (condition()) return true;
+        if (waited >= milliseconds) return false;
+        Sleep(10);
+    }
+}
 
 // The tests run under Wine (not on Windows): for the few Wine gaps a test must step around.
 bool UnderWine();
