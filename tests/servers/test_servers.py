@@ -161,6 +161,8 @@ location /basic/ {{
 def start(args):
     d = os.path.abspath(args.dir)
     stop_pids(d)
+    if os.path.exists(os.path.join(d, "ports.txt")):
+        os.remove(os.path.join(d, "ports.txt"))  # never leave a stale one for the tests
     for sub in ("www", "pki", "tmp"):
         os.makedirs(os.path.join(d, sub), exist_ok=True)
     make_files(os.path.join(d, "www"))
@@ -175,23 +177,14 @@ def start(args):
                                 capture_output=True, text=True).stdout.strip()
         f.write(f"user:{hashed}\n")
 
-    ports = {"http": free_port(), "https": free_port(), "untrusted": free_port()}
-    with open(os.path.join(d, "nginx-locations.conf"), "w") as f:
-        f.write(NGINX_LOCATIONS.format(dir=d))
-    conf = os.path.join(d, "nginx.conf")
-    with open(conf, "w") as f:
-        f.write(NGINX_CONF.format(dir=d, pki=pki, http_port=ports["http"],
-                                  https_port=ports["https"], untrusted_port=ports["untrusted"]))
-
     limit = str(int(args.time_limit))
     log = open(os.path.join(d, "servers.log"), "ab")
     pids = []
-    # timeout(1) gives each server its time limit and passes our TERM on to it.
-    nginx = subprocess.Popen(["timeout", "-k", "5", limit, "nginx", "-e",
-                              os.path.join(d, "nginx-error.log"), "-p", d, "-c", conf],
-                             stdin=subprocess.DEVNULL, stdout=log, stderr=log,
-                             start_new_session=True)
-    pids.append(nginx.pid)
+
+    def record_pids():
+        with open(os.path.join(d, "pids.txt"), "w") as f:
+            f.write("".join(f"{p}\n" for p in pids))
+
     port_file = os.path.join(d, "fault.port")
     if os.path.exists(port_file):
         os.remove(port_file)
@@ -200,20 +193,48 @@ def start(args):
                              stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                              start_new_session=True)
     pids.append(fault.pid)
-    with open(os.path.join(d, "pids.txt"), "w") as f:
-        f.write("".join(f"{p}\n" for p in pids))
-
+    record_pids()
     end = time.monotonic() + 10
     while not os.path.exists(port_file) and time.monotonic() < end:
         time.sleep(0.05)
     if not os.path.exists(port_file):
+        stop_pids(d)
         sys.exit("the fault server did not start (see servers.log)")
     with open(port_file) as f:
-        ports["fault"] = int(f.read().strip())
-    for name, port in ports.items():
-        if not wait_port(port, 10):
-            stop_pids(d)
-            sys.exit(f"the {name} server did not listen on 127.0.0.1:{port} (see servers.log)")
+        fault_port = int(f.read().strip())
+
+    # A free port can be taken by someone else before nginx binds it: then try new ones.
+    conf = os.path.join(d, "nginx.conf")
+    with open(os.path.join(d, "nginx-locations.conf"), "w") as f:
+        f.write(NGINX_LOCATIONS.format(dir=d))
+    for attempt in range(3):
+        ports = {"http": free_port(), "https": free_port(), "untrusted": free_port()}
+        with open(conf, "w") as f:
+            f.write(NGINX_CONF.format(dir=d, pki=pki, http_port=ports["http"],
+                                      https_port=ports["https"], untrusted_port=ports["untrusted"]))
+        # timeout(1) gives nginx its time limit and passes our TERM on to it.
+        nginx = subprocess.Popen(["timeout", "-k", "5", limit, "nginx", "-e",
+                                  os.path.join(d, "nginx-error.log"), "-p", d, "-c", conf],
+                                 stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                 start_new_session=True)
+        pids.append(nginx.pid)
+        record_pids()
+        listening = all(wait_port(port, 10) for port in ports.values())
+        time.sleep(0.1)
+        if listening and nginx.poll() is None:
+            break
+        if nginx.poll() is None:
+            nginx.terminate()
+            nginx.wait(5)
+        pids.remove(nginx.pid)
+        record_pids()
+    else:
+        stop_pids(d)
+        sys.exit("nginx did not start (see nginx-error.log and servers.log)")
+    ports["fault"] = fault_port
+    if not wait_port(fault_port, 10):
+        stop_pids(d)
+        sys.exit(f"the fault server did not listen on 127.0.0.1:{fault_port} (see servers.log)")
 
     with open(os.path.join(d, "ports.txt.tmp"), "w") as f:
         f.write(f"HTTP_PORT={ports['http']}\nHTTPS_PORT={ports['https']}\n"
