@@ -15,6 +15,7 @@
 #include "manager/worker_entry.h"
 #include "model/text_encoding.h"
 #include "tests/engine/http_test_support.h"
+#include "tests/support/temp_folder.h"
 
 namespace vonu {
 namespace {
@@ -47,6 +48,17 @@ TEST_F(FetchTest, WholeBodiesWithFinalAddressAndType) {
         << WideToUtf8(error);
     EXPECT_EQ(bytes, test::PatternBytes(1));
     EXPECT_TRUE(item->openRequests.empty());
+}
+
+TEST_F(FetchTest, FilesATestWritesAreServedBack) {
+    const std::wstring folder = test::Servers().files + L"\\" + tag;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
+    test::WriteBytes(folder + L"\\list.m3u8", "#EXTM3U\n");
+    ASSERT_TRUE(FetchToMemory(*item, NginxUrl(L"/files/" + tag + L"/list.m3u8"), bytes, error, false,
+                              nullptr, nullptr, 1 << 20))
+        << WideToUtf8(error);
+    EXPECT_EQ(bytes, "#EXTM3U\n");
+    test::RemoveTree(folder);
 }
 
 TEST_F(FetchTest, TheCapHoldsOnLargeAndEndlessBodies) {

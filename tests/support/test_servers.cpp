@@ -36,6 +36,12 @@ TestServers Load() {
         if (key == "HTTPS_PORT") s.https = value;
         if (key == "UNTRUSTED_PORT") s.untrusted = value;
         if (key == "FAULT_PORT") s.fault = value;
+        if (key == "FILES") {
+            std::wstring unix(line.begin() + static_cast<std::ptrdiff_t>(eq) + 1, line.end());
+            for (wchar_t& c : unix)
+                if (c == L'/') c = L'\\';
+            s.files = L"Z:" + unix;
+        }
     }
     s.ok = s.http && s.https && s.untrusted && s.fault;
     if (!s.ok) s.error = std::wstring(L"incomplete ports file ") + file;

@@ -17,6 +17,9 @@ struct TestServers {
     int https = 0;      // nginx, TLS with a certificate for localhost from the trusted test CA
     int untrusted = 0;  // nginx, TLS with a certificate from a CA nobody trusts
     int fault = 0;      // tests/servers/fault_server.py
+    // The folder nginx serves as /files/, as a Windows path (Z:\...). A test may write
+    // files of its own there (in a folder named by its tag) and fetch them back.
+    std::wstring files;
     bool ok = false;    // false: VONU_TEST_SERVERS is missing or its file unreadable
     std::wstring error;
 };
