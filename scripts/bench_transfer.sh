@@ -97,12 +97,12 @@ run() {
 }
 rate() { echo "$(stat -c %s "$1") / 1000000 / ${WALL[$2]}" | bc -l; }
 ratio() { echo "${WALL[$2]} / ${WALL[$1]}" | bc -l; }  # throughput of $1 relative to $2
-vonu_get() { wine "$build/bin/vonu-get.exe" "$@"; }
+vonu_get=("wine" "$build/bin/vonu-get.exe")
 
 echo "== 1. 1 GiB from nginx, unthrottled, to disk"
 f1="$www/1g.bin"
 echo "  vonu: wine vonu-get.exe -c 8 -o DIR $base/files/1g.bin"
-run vonu-c8 "$f1" "$out/vonu-c8/1g.bin" vonu_get -c 8 -o "$(winpath "$out/vonu-c8")" "$base/files/1g.bin"
+run vonu-c8 "$f1" "$out/vonu-c8/1g.bin" "${vonu_get[@]}" -c 8 -o "$(winpath "$out/vonu-c8")" "$base/files/1g.bin"
 grep -a 'Peak working set' "$work/stderr-vonu-c8" | sed 's/^/  vonu-c8 (own count): /' || true
 echo "  aria2c -x8 -s8 -d DIR $base/files/1g.bin"
 run aria2c "$f1" "$out/aria2c/1g.bin" aria2c -q -x8 -s8 -d "$out/aria2c" "$base/files/1g.bin"
@@ -120,7 +120,7 @@ echo "== 2. 64 MiB with nginx limit_rate 2m per connection"
 f2="$www/64m.bin"
 for c in 8 16 32; do
   echo "  vonu: wine vonu-get.exe -c $c -o DIR $base/limited/64m.bin"
-  run "vonu-limited-c$c" "$f2" "$out/vonu-limited-c$c/64m.bin" vonu_get -c "$c" -o "$(winpath "$out/vonu-limited-c$c")" "$base/limited/64m.bin"
+  run "vonu-limited-c$c" "$f2" "$out/vonu-limited-c$c/64m.bin" "${vonu_get[@]}" -c "$c" -o "$(winpath "$out/vonu-limited-c$c")" "$base/limited/64m.bin"
 done
 echo "  axel -q -n 8 -o FILE $base/limited/64m.bin"
 run axel "$f2" "$out/axel/64m.bin" axel -q -n 8 -o "$out/axel/64m.bin" "$base/limited/64m.bin"
