@@ -13,6 +13,9 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cerrno>
 #include <cwchar>
@@ -84,6 +87,8 @@ std::wstring Megabytes(double bytes) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Lines end in a bare line feed, whatever reads them (a shell script on Linux, say).
+    _setmode(_fileno(stdout), _O_BINARY);
     int64_t connections = -1, stopAfter = -1;
     std::wstring folder = L".", url;
     for (int i = 1; i < argc; ++i) {
