@@ -9,7 +9,12 @@ build=${VONU_BUILD:-$top/build}
 "$top/scripts/build.sh"
 
 . "$top/scripts/wine-prefix.sh"
-trap wine_prefix_stop EXIT
+servers="$build/bench-servers"
+cleanup() {
+  python3 "$top/tests/servers/test_servers.py" stop "$servers" >/dev/null 2>&1 || true
+  wine_prefix_stop
+}
+trap cleanup EXIT
 wine_prefix_setup "$build"
 
 status=0
@@ -18,7 +23,20 @@ for bench in list_bench limiter_bench; do
   wine "$build/bin/$bench.exe" || status=1
 done
 
+# HLS against ffmpeg: the stream is made once per build folder (about half a minute), then
+# served by the test servers' nginx on 127.0.0.1, throttled and not.
+echo "== hls_bench"
+mkdir -p "$servers/www/files"
+"$top/bench/make_hls_stream.sh" "$servers/www/files/hls-bench"
+python3 "$top/tests/servers/test_servers.py" start "$servers" --time-limit 900 >/dev/null
+port=$(sed -n 's/^HTTP_PORT=//p' "$servers/ports.txt")
+work="$build/bench-work"
+winpath() { local p=$1; echo "Z:${p//\//\\}"; }
+rm -rf "$work" && mkdir -p "$work"
+wine "$build/bin/hls_bench.exe" "http://127.0.0.1:$port/files-1m/hls-bench/index.m3u8" \
+  "http://127.0.0.1:$port/files/hls-bench/index.m3u8" "$(winpath "$build/ffmpeg")" "$(winpath "$work")" || status=1
+
 echo
 echo "Still to come with the transfer engine: downloading the same files from nginx on"
-echo "127.0.0.1 with Vonu, aria2c, curl and ffmpeg and printing the ratios of one run."
+echo "127.0.0.1 with Vonu, aria2c and curl and printing the ratios of one run."
 exit $status

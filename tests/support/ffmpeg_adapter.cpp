@@ -113,7 +113,7 @@ int wmain(int argc, wchar_t** argv) {
             code = std::atoi(ReadAll(status).c_str());
             break;
         }
-        Sleep(20);
+        Sleep(5);
     }
     const std::string log = ReadAll(work + L"\\log");
     if (!log.empty()) fwrite(log.data(), 1, log.size(), stderr);
