@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make bench: build, prepare the Wine prefix and run the benchmarks that exist, printing
-# their figures. Exits non-zero when one misses its goal.
+# make bench: build, prepare the Wine prefix and run the benchmarks, printing their figures:
+# the list and limiter benchmarks, the HLS download against ffmpeg (bench/hls_bench.cpp),
+# then the downloads against aria2c, axel and curl (scripts/bench_transfer.sh). Exits non-zero when one misses its goal.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VONU_BUILD:-$top/build}
@@ -37,6 +38,5 @@ wine "$build/bin/hls_bench.exe" "http://127.0.0.1:$port/files-1m/hls-bench/index
   "http://127.0.0.1:$port/files/hls-bench/index.m3u8" "$(winpath "$build/ffmpeg")" "$(winpath "$work")" || status=1
 
 echo
-echo "Still to come with the transfer engine: downloading the same files from nginx on"
-echo "127.0.0.1 with Vonu, aria2c and curl and printing the ratios of one run."
+"$top/scripts/bench_transfer.sh" "$build" || status=1
 exit $status
