@@ -10,6 +10,7 @@
 
 #include "engine/http_request.h"
 #include "engine/naming.h"
+#include "engine/playlist.h"
 #include "engine/url.h"
 #include "model/categories.h"
 #include "model/download_manager.h"
@@ -102,7 +103,7 @@ bool ProbeDownload(DownloadItem& item) {
         address = item.url;
         video = item.video;
     }
-    if (video) return NotYetSupported(item, L"Video downloads are not supported by this build");
+    if (video) return ProbePlaylist(item);
     if (StartsWithNoCase(address, L"ftp://")) {
         item.probing.exchange(true);
         return NotYetSupported(item, L"FTP downloads are not supported by this build");
@@ -151,7 +152,7 @@ bool ProbeDownload(DownloadItem& item) {
     }
     if (ok && nowVideo) {
         item.probing.exchange(false);
-        return NotYetSupported(item, L"Video downloads are not supported by this build");
+        return ProbePlaylist(item);
     }
 
     {

@@ -15,6 +15,7 @@
 #include "engine/speed_limiter.h"
 #include "engine/temp_file.h"
 #include "engine/url.h"
+#include "engine/video_transfer.h"
 #include "model/unique_handle.h"
 
 namespace vonu {
@@ -199,11 +200,7 @@ void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
         video = item->video;
     }
     if (video) {
-        {
-            std::lock_guard guard(m.lock);
-            if (!item->cancel) item->lastError = L"Video downloads are not supported by this build";
-        }
-        EndRun(item, m, false, std::wstring(), nullptr);
+        RunVideoTransfer(std::move(item), m);
         return;
     }
 
@@ -223,11 +220,7 @@ void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
         video = item->video;
     }
     if (video && !item->cancel) {
-        {
-            std::lock_guard guard(m.lock);
-            item->lastError = L"Video downloads are not supported by this build";
-        }
-        EndRun(item, m, false, std::wstring(), nullptr);
+        RunVideoTransfer(std::move(item), m);
         return;
     }
 

@@ -148,6 +148,8 @@ NGINX_LOCATIONS = """\
 location /files/ {{ }}
 # The same files at a capped speed per connection (for stop and progress tests).
 location /slow/ {{ alias {dir}/www/files/; limit_rate 64k; }}
+# The same files at 1 MB/s per connection (the HLS benchmark against ffmpeg).
+location /files-1m/ {{ alias {dir}/www/files/; limit_rate 1m; }}
 location = /moved {{ return 301 /files/small.bin; }}
 location = /found-relative {{ return 302 files/small.bin; }}
 location /basic/ {{
