@@ -3,11 +3,18 @@
 #include <commctrl.h>
 
 #include "app/display_format.h"
+#include "app/language.h"
 #include "app/localization.h"
 #include "app/text_format.h"
 #include "ui/ui_scale.h"
 
 namespace vonu {
+namespace {
+
+// Arabic panes read right to left, so a leading number stays at the start of the sentence.
+WPARAM ReadingOrder() { return IsArabicInterface() ? SBT_RTLREADING : 0; }
+
+}  // namespace
 
 StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads, const std::vector<DownloadQueue>& queues,
                             bool limiterOn, int32_t limitKB) {
@@ -51,13 +58,13 @@ void StatusBar::Show(const StatusTexts& texts) {
     for (int i = 0; i < 3; ++i) {
         if (texts[i] == shown_[i]) continue;
         shown_[i] = texts[i];
-        SendMessageW(bar_, SB_SETTEXTW, i, reinterpret_cast<LPARAM>(shown_[i].c_str()));
+        SendMessageW(bar_, SB_SETTEXTW, i | ReadingOrder(), reinterpret_cast<LPARAM>(shown_[i].c_str()));
     }
 }
 
 void StatusBar::ShowFirst(const std::wstring& text) {
     shown_[0] = text;
-    SendMessageW(bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shown_[0].c_str()));
+    SendMessageW(bar_, SB_SETTEXTW, 0 | ReadingOrder(), reinterpret_cast<LPARAM>(shown_[0].c_str()));
 }
 
 }  // namespace vonu
