@@ -57,17 +57,23 @@ void Exit(MainWindow& w) { CloseForExit(w); }
 
 void Open(MainWindow& w) {
     auto s = Selected(w);
-    if (s.size() == 1) OpenFile(s[0]->path, w.window);
+    if (s.size() != 1) return;
+    const std::wstring path = s[0]->path;  // the box below runs ticks that renew the snapshot
+    OpenFile(path, w.window);
 }
 
 void OpenWithChooser(MainWindow& w) {
     auto s = Selected(w);
-    if (s.size() == 1) OpenWith(w.window, s[0]->path);
+    if (s.size() != 1) return;
+    const std::wstring path = s[0]->path;
+    OpenWith(w.window, path);
 }
 
 void OpenFolder(MainWindow& w) {
     auto s = Selected(w);
-    if (s.size() == 1) ShowInFolder(s[0]->path);
+    if (s.size() != 1) return;
+    const std::wstring path = s[0]->path;
+    ShowInFolder(path);
 }
 
 void Resume(MainWindow& w) {
@@ -320,9 +326,17 @@ void UpdateMenuItems(const MainWindow& w, HMENU menu) {
 }
 
 void UpdateToolbarButtons(const MainWindow& w) {
-    for (int command : {ID_TASKS_ADD_DOWNLOAD, ID_FILE_RESUME, ID_FILE_STOP, ID_DOWNLOADS_STOP_ALL, ID_FILE_DELETE,
-                        ID_DOWNLOADS_DELETE_COMPLETED, ID_DOWNLOADS_OPTIONS, ID_QUEUES_SCHEDULER, ID_TASKS_SITE_GRABBER,
-                        ID_QUEUES_START, ID_QUEUES_STOP})
+    // One context for all buttons: the rules read the same selection and snapshot.
+    const CommandContext c = w.Context();
+    const std::pair<int, bool> states[] = {
+        {ID_FILE_RESUME, CanResume(c)},           {ID_FILE_STOP, CanStop(c)},
+        {ID_DOWNLOADS_STOP_ALL, CanStopAll(c)},   {ID_FILE_DELETE, CanDelete(c)},
+        {ID_DOWNLOADS_DELETE_COMPLETED, CanDeleteCompleted(c)},
+        {ID_QUEUES_START, CanStartQueue(c)},      {ID_QUEUES_STOP, CanStopQueue(c)},
+    };
+    for (const auto& [command, enabled] : states) SetToolbarButtonEnabled(w.toolbar, command, enabled);
+    // The buttons whose dialogs are not in the program yet stay greyed.
+    for (int command : {ID_TASKS_ADD_DOWNLOAD, ID_DOWNLOADS_OPTIONS, ID_QUEUES_SCHEDULER, ID_TASKS_SITE_GRABBER})
         SetToolbarButtonEnabled(w.toolbar, command, CommandEnabled(w, command));
 }
 

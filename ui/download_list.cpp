@@ -76,7 +76,7 @@ void DownloadList::Clear() {
     ListView_SetItemCountEx(list_, 0, 0);
 }
 
-void DownloadList::RemoveHiddenRows(const std::unordered_map<int32_t, const DownloadSnapshot*>& visibleById) {
+void DownloadList::RemoveHiddenRows(const std::unordered_set<int32_t>& visibleIds) {
     // The control keeps selection by row index: carry it over by download id.
     std::set<int32_t> selected;
     for (int32_t id : SelectedIds()) selected.insert(id);
@@ -86,7 +86,7 @@ void DownloadList::RemoveHiddenRows(const std::unordered_map<int32_t, const Down
     std::vector<Row> kept;
     kept.reserve(rows_.size());
     for (Row& row : rows_)
-        if (visibleById.count(row.id)) kept.push_back(std::move(row));
+        if (visibleIds.count(row.id)) kept.push_back(std::move(row));
     rows_ = std::move(kept);
     rowOf_.clear();
     for (size_t i = 0; i < rows_.size(); ++i) rowOf_[rows_[i].id] = i;
@@ -105,7 +105,8 @@ void DownloadList::RemoveHiddenRows(const std::unordered_map<int32_t, const Down
 void DownloadList::RefreshRow(Row& row, const DownloadSnapshot& d, int index) {
     const RowInputs inputs = RowInputsOf(d);
     if (inputs == row.inputs && d.fileName == row.fileName && d.description == row.description) return;
-    RowTexts texts = MakeRowTexts(d);
+    const bool sameDate = inputs.lastStart == row.inputs.lastStart && inputs.added == row.inputs.added;
+    RowTexts texts = MakeRowTexts(d, sameDate ? &row.texts[kColumnDate] : nullptr);
     if (d.fileName != row.fileName) row.icon = IconFor(d.fileName);
     row.inputs = inputs;
     row.fileName = d.fileName;
@@ -117,17 +118,14 @@ void DownloadList::RefreshRow(Row& row, const DownloadSnapshot& d, int index) {
 }
 
 void DownloadList::Update(const std::vector<const DownloadSnapshot*>& visible) {
-    std::unordered_map<int32_t, const DownloadSnapshot*> visibleById;
-    visibleById.reserve(visible.size());
-    for (const DownloadSnapshot* d : visible) visibleById.emplace(d->id, d);
-
-    bool anyHidden = false;
-    for (const Row& row : rows_)
-        if (!visibleById.count(row.id)) {
-            anyHidden = true;
-            break;
-        }
-    if (anyHidden) RemoveHiddenRows(visibleById);
+    // Every row is still visible exactly when every row's download is among the visible.
+    size_t withRow = 0;
+    for (const DownloadSnapshot* d : visible) withRow += rowOf_.count(d->id);
+    if (withRow < rows_.size()) {
+        std::unordered_set<int32_t> visibleIds;
+        for (const DownloadSnapshot* d : visible) visibleIds.insert(d->id);
+        RemoveHiddenRows(visibleIds);
+    }
 
     const size_t before = rows_.size();
     for (const DownloadSnapshot* d : visible) {
@@ -152,6 +150,7 @@ void DownloadList::Update(const std::vector<const DownloadSnapshot*>& visible) {
 
 std::vector<int32_t> DownloadList::SelectedIds() const {
     std::vector<int32_t> ids;
+    if (ListView_GetSelectedCount(list_) == 0) return ids;  // the common case, without a walk over the rows
     for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
         if (i < static_cast<int>(rows_.size())) ids.push_back(rows_[i].id);
     return ids;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "model/download_snapshot.h"
@@ -44,7 +45,7 @@ private:
         std::wstring fileName, description;  // inputs that are strings
         int icon = 0;
     };
-    void RemoveHiddenRows(const std::unordered_map<int32_t, const DownloadSnapshot*>& visibleById);
+    void RemoveHiddenRows(const std::unordered_set<int32_t>& visibleIds);
     int IconFor(const std::wstring& fileName);
     void RefreshRow(Row& row, const DownloadSnapshot& d, int index);
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "app/localization.h"
 #include "app/localize_window.h"
@@ -30,9 +31,11 @@ namespace vonu {
 
 CommandContext MainWindow::Context() const {
     CommandContext c;
-    for (int32_t id : list.SelectedIds()) {
-        auto found = snapshotIndex.find(id);
-        if (found != snapshotIndex.end()) c.selected.push_back(&snapshot[found->second]);
+    const std::vector<int32_t> ids = list.SelectedIds();
+    if (!ids.empty()) {
+        const std::unordered_set<int32_t> wanted(ids.begin(), ids.end());
+        for (const DownloadSnapshot& d : snapshot)
+            if (wanted.count(d.id)) c.selected.push_back(&d);
     }
     c.all = &snapshot;
     c.queues = queues;
@@ -46,16 +49,12 @@ MainWindow* MainWindowOf(HWND window) {
 
 void RefreshList(MainWindow& w) {
     DownloadManager& m = Manager();
-    w.snapshot = m.SnapshotAll();
+    m.SnapshotAllInto(w.snapshot);
     w.queues = m.CopyQueues();
-    w.snapshotIndex.clear();
-    w.snapshotIndex.reserve(w.snapshot.size());
     std::vector<const DownloadSnapshot*> visible;
     visible.reserve(w.snapshot.size());
-    for (size_t i = 0; i < w.snapshot.size(); ++i) {
-        w.snapshotIndex.emplace(w.snapshot[i].id, i);
-        if (ShownUnderNode(w.currentNode, w.snapshot[i], w.categoryNames)) visible.push_back(&w.snapshot[i]);
-    }
+    for (const DownloadSnapshot& d : w.snapshot)
+        if (ShownUnderNode(w.currentNode, d, w.categoryNames)) visible.push_back(&d);
     w.list.Update(visible);
     w.status.Show(MakeStatusTexts(w.snapshot, w.queues, m.LimiterOn, m.SpeedLimitKB));
     UpdateQueueLabels(w.tree, w.queues);

@@ -37,8 +37,8 @@ struct MainWindow {
     bool splitterDragging = false;
 
     // The last refresh's copy of every download; commands and their enabling read this.
+    // Pointers into it stay valid only until the next refresh (a modal dialog's loop runs ticks).
     std::vector<DownloadSnapshot> snapshot;
-    std::unordered_map<int32_t, size_t> snapshotIndex;
     std::vector<DownloadQueue> queues;  // copied with the snapshot
 
     bool trayIconPresent = false;

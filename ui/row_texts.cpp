@@ -6,7 +6,7 @@
 
 namespace vonu {
 
-RowTexts MakeRowTexts(const DownloadSnapshot& d) {
+RowTexts MakeRowTexts(const DownloadSnapshot& d, const std::wstring* knownDate) {
     const bool downloading = d.state == static_cast<int32_t>(DownloadState::Downloading);
     RowTexts t;
     t[kColumnName] = d.fileName;
@@ -17,7 +17,7 @@ RowTexts MakeRowTexts(const DownloadSnapshot& d) {
         t[kColumnRemaining] = TimeLeftText(d);
         t[kColumnSpeed] = SpeedText(d.speed);
     }
-    t[kColumnDate] = DateText(d.lastStart != 0 ? d.lastStart : d.added);
+    t[kColumnDate] = knownDate ? *knownDate : DateText(d.lastStart != 0 ? d.lastStart : d.added);
     t[kColumnDescription] = d.description;
     return t;
 }

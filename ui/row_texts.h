@@ -18,7 +18,9 @@ using RowTexts = std::array<std::wstring, kColumnCount>;
 
 // File name, size ("Video" for a video of unknown size), status, time left and speed while
 // downloading, the last start (or the added time if never started), description.
-RowTexts MakeRowTexts(const DownloadSnapshot& download);
+// `knownDate`, when given, is the date text already made for the same last start and added
+// time (the date lookup is the slowest of the seven).
+RowTexts MakeRowTexts(const DownloadSnapshot& download, const std::wstring* knownDate = nullptr);
 
 // Everything MakeRowTexts reads but the strings; equal keys and equal strings give equal texts.
 struct RowInputs {
