@@ -53,14 +53,17 @@ shoot ar 96
 mkdir -p "$build/hidpi"
 wine_prefix_setup "$build/hidpi"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-reg="$build/hidpi/dpi.reg"
-printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' \
-  '"LogPixels"=dword:00000090' '' >"$reg"
-wine regedit /S "$reg" >>"$build/hidpi/wineserver.log" 2>&1
-# The desktop reads the DPI when it starts: start it again.
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
-wineserver -p >>"$build/hidpi/wineserver.log" 2>&1
-wineboot >>"$build/hidpi/wineserver.log" 2>&1 || true
+if [[ ! -e "$build/hidpi/dpi-144" ]]; then
+  reg="$build/hidpi/dpi.reg"
+  printf '%s\r\n' 'Windows Registry Editor Version 5.00' '' '[HKEY_CURRENT_USER\Control Panel\Desktop]' \
+    '"LogPixels"=dword:00000090' '' >"$reg"
+  wine regedit /S "$reg" >>"$build/hidpi/wineserver.log" 2>&1
+  # The desktop reads the DPI when it starts: start it again.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  wineserver -p >>"$build/hidpi/wineserver.log" 2>&1
+  wineboot >>"$build/hidpi/wineserver.log" 2>&1 || true
+  touch "$build/hidpi/dpi-144"
+fi
 shoot en 144
 shoot ar 144

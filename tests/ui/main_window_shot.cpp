@@ -31,7 +31,9 @@ int Run(bool arabic, const std::wstring& ready, const std::wstring& done) {
                                        L"SpeedLimitKB=512\r\nLimiterOn=1\r\n");
     Process vonu = StartVonu(L"");
     HWND window = vonu.started() ? WaitForMainWindow(vonu.id(), 30000) : nullptr;
-    HWND list = window ? ChildOfClass(window, L"SysListView32") : nullptr;
+    HWND list = nullptr;
+    // The window's property is set before its children exist: wait for the list too.
+    if (window) WaitUntil(10000, [&] { return (list = ChildOfClass(window, L"SysListView32")) != nullptr; });
     bool ok = list && WaitUntil(10000, [&] { return ListViewRowCount(list) == 7; });
     if (ok) {
         const bool rtl = (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0;
@@ -43,7 +45,9 @@ int Run(bool arabic, const std::wstring& ready, const std::wstring& done) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         WaitUntil(60000, [&] { return Exists(done); });
     } else {
-        std::fprintf(stderr, "the main window did not come up with the sample list\n");
+        std::fprintf(stderr, "the main window did not come up with the sample list (started %d, window %p, list %p, rows %d)\n",
+                     vonu.started() ? 1 : 0, static_cast<void*>(window), static_cast<void*>(list),
+                     list ? ListViewRowCount(list) : -1);
     }
     if (window) PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
     if (vonu.started() && !vonu.WaitExit(15000)) vonu.Kill();
