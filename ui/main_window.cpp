@@ -128,7 +128,6 @@ void AddToolbarButtons(HWND toolbar) {
 LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     HWND window = w.window;
     SetWindowTextW(window, Translate(L"Vonu Download Manager"));
-    SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     if (HMENU menu = GetMenu(window)) {
         LocalizeMenu(menu);
         DrawMenuBar(window);
@@ -154,6 +153,9 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     LayOutMainWindow(w);
     RefreshList(w);
     SetTimer(window, kTickTimer, kTickMilliseconds, nullptr);
+    // Last, so whoever finds the window by it (a second start, the browser host, the setup
+    // program) finds it whole.
+    SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
     return 0;
 }
 

@@ -32,7 +32,7 @@ int Run(bool arabic, const std::wstring& ready, const std::wstring& done) {
     Process vonu = StartVonu(L"");
     HWND window = vonu.started() ? WaitForMainWindow(vonu.id(), 30000) : nullptr;
     HWND list = nullptr;
-    // The window's property is set before its children exist: wait for the list too.
+    // Wait for the list as well, so a slow start cannot be taken for a missing list.
     if (window) WaitUntil(10000, [&] { return (list = ChildOfClass(window, L"SysListView32")) != nullptr; });
     bool ok = list && WaitUntil(10000, [&] { return ListViewRowCount(list) == 7; });
     if (ok) {

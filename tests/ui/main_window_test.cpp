@@ -45,7 +45,7 @@ protected:
         ASSERT_TRUE(vonu_.started());
         window_ = WaitForMainWindow(vonu_.id(), kStartTime);
         ASSERT_NE(window_, nullptr);
-        // The property is set first thing while the window is made: wait for its children.
+        // Start-up shows the window right after making it: wait for that too.
         ASSERT_TRUE(WaitUntil(10000, [&] {
             list_ = ChildOfClass(window_, L"SysListView32");
             tree_ = ChildOfClass(window_, L"SysTreeView32");
