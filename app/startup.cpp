@@ -14,6 +14,10 @@
 #include "app/self_check.h"
 #include "app/single_instance.h"
 #include "app/version_repair.h"
+#include "engine/http_request.h"
+#include "engine/http_session.h"
+#include "engine/transfer.h"
+#include "manager/worker_entry.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
@@ -53,6 +57,9 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 
     DownloadManager& manager = Manager();
     LoadAllState(manager, DataFolder());
+    OpenHttpSession();  // from the proxy settings just loaded
+    SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
+    SetTransferWorker(RunTransfer);             // before anything can start a download
 
     const bool arabic = ChooseArabicInterface(manager.Language, GetUserDefaultUILanguage());
     SetArabicInterface(arabic);
@@ -77,6 +84,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 }
 
 void ExitApp(AppSession& session) {
+    CloseHttpSession();  // every download's threads have ended by now
     if (session.gdiplusToken) Gdiplus::GdiplusShutdown(session.gdiplusToken);
     session.gdiplusToken = 0;
     if (session.oleStarted) OleUninitialize();

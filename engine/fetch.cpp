@@ -1,0 +1,152 @@
+#include "engine/fetch.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <algorithm>
+#include <mutex>
+#include <vector>
+
+#include "engine/http_errors.h"
+#include "engine/http_request.h"
+#include "engine/speed_limiter.h"
+#include "model/download_manager.h"
+
+namespace vonu {
+
+namespace {
+
+constexpr DWORD kChunk = 65536;
+constexpr size_t kUpdateCap = 67108864;  // 64 MiB
+
+// -1 when absent or not a decimal number.
+int64_t ContentLength(const RequestRecord& record) {
+    std::wstring text = HeaderText(record, WINHTTP_QUERY_CONTENT_LENGTH);
+    if (text.empty() || text.size() > 18) return -1;
+    int64_t n = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return -1;
+        n = n * 10 + (c - L'0');
+    }
+    return n;
+}
+
+// One piece of the body: waits until some data is there (or the body ends), then reads what
+// has arrived, at most 64 KiB. Reading only what is available keeps a stop prompt on every
+// platform: a read of a whole buffer may wait for the buffer to fill.
+bool ReadPiece(const RequestRecord& record, std::vector<char>& buffer, DWORD& got) {
+    got = 0;
+    DWORD available = 0;
+    if (!WinHttpQueryDataAvailable(record.request, &available)) return false;
+    if (available == 0) return true;  // end of the body
+    return WinHttpReadData(record.request, buffer.data(), std::min(available, kChunk), &got) != FALSE;
+}
+
+void TakeBackVideoBytes(DownloadItem& item, int64_t counted) {
+    if (counted == 0) return;
+    std::lock_guard guard(Manager().lock);
+    item.videoBytes -= counted;
+}
+
+}  // namespace
+
+bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
+                   std::wstring& error, bool countProgress, std::wstring* finalAddress,
+                   std::wstring* contentType, size_t byteCap) {
+    bytes.clear();
+    RequestRecord record;
+    DWORD status = 0;
+    if (!SendGetFollowingRedirects(item, address, -1, -1, record, status, error)) {
+        ReleaseRequest(record);
+        return false;
+    }
+    if (finalAddress) *finalAddress = FinalAddress(record);
+    if (contentType) *contentType = HeaderText(record, WINHTTP_QUERY_CONTENT_TYPE);
+    if (item.cancel.load()) {
+        error = L"Cancelled";
+        ReleaseRequest(record);
+        return false;
+    }
+    const int64_t announced = ContentLength(record);
+    std::vector<char> buffer(kChunk);
+    int64_t counted = 0;
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadPiece(record, buffer, got)) {
+            DWORD code = GetLastError();
+            error = item.cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
+            TakeBackVideoBytes(item, counted);
+            ReleaseRequest(record);
+            return false;
+        }
+        if (got == 0) {
+            if (announced >= 0 && static_cast<int64_t>(bytes.size()) < announced) {
+                error = L"The server sent less data than it announced";
+                TakeBackVideoBytes(item, counted);
+                ReleaseRequest(record);
+                return false;
+            }
+            ReleaseRequest(record);
+            return true;
+        }
+        if (countProgress) {
+            TakeBytes(got, item.cancel);  // no lock held here, as the limiter requires
+            std::lock_guard guard(Manager().lock);
+            item.videoBytes += got;
+            counted += got;
+        }
+        bytes.append(buffer.data(), got);
+        if (bytes.size() >= byteCap) {
+            ReleaseRequest(record);
+            return true;
+        }
+        if (item.cancel.load()) {
+            error = L"Cancelled";
+            TakeBackVideoBytes(item, counted);
+            ReleaseRequest(record);
+            return false;
+        }
+    }
+}
+
+bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomic<int64_t>& progress,
+                     int64_t& contentLength, const std::atomic<bool>& cancel, std::wstring& error) {
+    bytes.clear();
+    contentLength = -1;
+    DownloadItem item;
+    RequestRecord record;
+    DWORD status = 0;
+    if (!SendGetFollowingRedirects(item, address, -1, -1, record, status, error)) return false;
+    contentLength = ContentLength(record);
+    if (cancel.load()) {
+        error = L"Cancelled";
+        return false;
+    }
+    std::vector<char> buffer(kChunk);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadPiece(record, buffer, got)) {
+            error = ErrorTextFor(GetLastError());
+            return false;
+        }
+        if (got == 0) {
+            if (contentLength >= 0 && static_cast<int64_t>(bytes.size()) < contentLength) {
+                error = L"The server sent less data than it announced";
+                return false;
+            }
+            return true;
+        }
+        bytes.append(buffer.data(), got);
+        progress.fetch_add(got);
+        if (bytes.size() > kUpdateCap) {
+            error = L"Download failed";
+            return false;
+        }
+        if (cancel.load()) {
+            error = L"Cancelled";
+            return false;
+        }
+    }
+}
+
+}  // namespace vonu

@@ -1,0 +1,32 @@
+// Whole resources into memory: playlists, keys, pages and video parts (FetchToMemory), and
+// the updater's program file (FetchUpdateFile). Both run on the calling worker thread and
+// read the body in pieces of at most 64 KiB, checking the cancel flag after each.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "model/download_item.h"
+
+namespace vonu {
+
+// GET following redirects, the whole body into `bytes`. countProgress: every piece passes
+// the speed limiter and is added to the item's video bytes (taken back again when the fetch
+// fails or is cancelled). Stops with success once `byteCap` bytes are there (the result may
+// exceed the cap by less than 64 KiB). A body shorter than its Content-Length fails.
+// Callers without a download (site grabber, update check) pass a fresh DownloadItem.
+[[nodiscard]] bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
+                                 std::wstring& error, bool countProgress,
+                                 std::wstring* finalAddress, std::wstring* contentType,
+                                 size_t byteCap);
+
+// The updater's fetch: no limiter; contentLength is the Content-Length header (-1 when
+// absent); every piece is added to `progress`; more than 64 MiB fails with "Download
+// failed"; `cancel` is checked before the first read and after every piece ("Cancelled").
+[[nodiscard]] bool FetchUpdateFile(const std::wstring& address, std::string& bytes,
+                                   std::atomic<int64_t>& progress, int64_t& contentLength,
+                                   const std::atomic<bool>& cancel, std::wstring& error);
+
+}  // namespace vonu

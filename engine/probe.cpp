@@ -1,0 +1,178 @@
+#include "engine/probe.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "engine/http_request.h"
+#include "engine/naming.h"
+#include "engine/url.h"
+#include "model/categories.h"
+#include "model/download_manager.h"
+
+namespace vonu {
+
+namespace {
+
+int64_t FileTimeNow() {
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+}
+
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+// The leading decimal digits as a number; -1 when there are none or they overflow.
+int64_t LeadingNumber(const std::wstring& text, size_t from) {
+    int64_t n = 0;
+    size_t i = from;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        if (n > (INT64_MAX - 9) / 10) return -1;
+        n = n * 10 + (text[i] - L'0');
+    }
+    return i == from ? -1 : n;
+}
+
+std::wstring Lower(std::wstring s) {
+    for (wchar_t& c : s)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return s;
+}
+
+// A name whose extension is missing or longer than 5 characters is a poor guess.
+bool PoorName(const std::wstring& name) {
+    size_t dot = name.rfind(L'.');
+    return name.empty() || dot == std::wstring::npos || name.size() - dot > 6;
+}
+
+// Probes of other kinds of address, not part of this build yet.
+bool NotYetSupported(DownloadItem& item, const wchar_t* sentence) {
+    DownloadManager& m = Manager();
+    {
+        std::lock_guard guard(m.lock);
+        if (!item.cancel.load()) item.lastError = sentence;
+        m.listDirty = true;
+    }
+    item.probing.exchange(false);
+    return false;
+}
+
+}  // namespace
+
+int32_t AddDownload(const std::wstring& address, const DownloadOptions& options) {
+    auto item = std::make_shared<DownloadItem>();
+    DownloadManager& m = Manager();
+    std::lock_guard guard(m.lock);
+    item->id = m.nextDownloadId++;
+    item->url = address;
+    item->referrer = options.referrer;
+    item->cookie = options.cookie;
+    item->userAgent = options.userAgent;
+    item->connections = static_cast<int32_t>(m.MaxConn);
+    item->added = FileTimeNow();
+    item->fileName = SanitizeFileName(options.fileName.empty() ? NameFromAddress(address) : options.fileName);
+    item->video = IsPlaylistAddress(address);
+    item->category = CategoryForFileName(m, item->fileName);
+    item->path = UniquePath(FolderForCategory(m, item->category) + L"\\" + item->fileName, item->id);
+    item->state = static_cast<int32_t>(DownloadState::Stopped);
+    item->probing.exchange(true);
+    m.downloads.push_back(item);
+    m.listDirty = true;
+    try {
+        item->probe = std::thread([item] { (void)ProbeDownload(*item); });
+    } catch (const std::system_error& e) {
+        // Without this the item would show "Connecting" for ever; a start probes it again.
+        item->probing.exchange(false);
+        item->lastError = L"Cannot check the file: the system refused a new thread (" +
+                          std::to_wstring(e.code().value()) + L").";
+    }
+    return item->id;
+}
+
+bool ProbeDownload(DownloadItem& item) {
+    DownloadManager& m = Manager();
+    std::wstring address;
+    bool video = false;
+    {
+        std::lock_guard guard(m.lock);
+        address = item.url;
+        video = item.video;
+    }
+    if (video) return NotYetSupported(item, L"Video downloads are not supported by this build");
+    if (StartsWithNoCase(address, L"ftp://")) {
+        item.probing.exchange(true);
+        return NotYetSupported(item, L"FTP downloads are not supported by this build");
+    }
+
+    item.probing.exchange(true);
+    int64_t size = -1;
+    bool resumable = false;
+    std::wstring name, error;
+    RequestRecord record;
+    DWORD status = 0;
+    const bool ok = SendGetFollowingRedirects(item, address, 0, 0, record, status, error);
+    if (ok) {
+        if (status == 206) {
+            std::wstring range = HeaderText(record, WINHTTP_QUERY_CONTENT_RANGE);
+            size_t slash = range.find(L'/');
+            if (slash != std::wstring::npos && slash + 1 < range.size() && IsDigit(range[slash + 1])) {
+                size = LeadingNumber(range, slash + 1);
+                resumable = size >= 0;
+            }
+        } else if (status == 200) {
+            std::wstring length = HeaderText(record, WINHTTP_QUERY_CONTENT_LENGTH);
+            if (!length.empty() && IsDigit(length[0])) size = LeadingNumber(length, 0);
+        }
+        if (Lower(HeaderText(record, WINHTTP_QUERY_CONTENT_TYPE)).find(L"mpegurl") != std::wstring::npos) {
+            std::lock_guard guard(m.lock);
+            item.video = true;
+        }
+        name = NameFromContentDisposition(HeaderText(record, WINHTTP_QUERY_CONTENT_DISPOSITION));
+        if (name.empty()) {
+            std::wstring final = FinalAddress(record);
+            name = NameFromAddress(final.empty() ? address : final);
+        }
+        {
+            std::lock_guard guard(m.lock);
+            if (PoorName(name) && item.fileName.find(L'.') != std::wstring::npos) name = item.fileName;
+        }
+        name = SanitizeFileName(name);
+    }
+    ReleaseRequest(record);
+
+    bool nowVideo = false;
+    {
+        std::lock_guard guard(m.lock);
+        nowVideo = item.video;
+    }
+    if (ok && nowVideo) {
+        item.probing.exchange(false);
+        return NotYetSupported(item, L"Video downloads are not supported by this build");
+    }
+
+    {
+        std::lock_guard guard(m.lock);
+        if (ok) {
+            item.size = size;
+            item.resumable = resumable;
+            item.probed = true;
+            item.lastError.clear();
+            if (!item.userPath) {
+                item.fileName = name;
+                item.category = CategoryForFileName(m, name);
+                item.path = UniquePath(FolderForCategory(m, item.category) + L"\\" + name, item.id);
+            }
+        } else if (!item.cancel.load()) {
+            item.lastError = error;
+        }
+        m.listDirty = true;
+    }
+    item.probing.exchange(false);
+    return ok;
+}
+
+}  // namespace vonu
