@@ -59,10 +59,15 @@ void RefreshList(MainWindow& w) {
     w.status.Show(MakeStatusTexts(w.snapshot, w.queues, m.LimiterOn, m.SpeedLimitKB));
     UpdateQueueLabels(w.tree, w.queues);
     if (w.trayIconPresent) {
+        // The shell takes a few milliseconds per change, and the speed in the tip changes every
+        // tick: a changed tip goes at most once a second, except the idle one, at once.
         const std::wstring tip = TrayTipText(w.snapshot).substr(0, 127);
-        if (tip != w.lastTooltip) {
+        const ULONGLONG now = GetTickCount64();
+        const bool idle = tip == Translate(L"Vonu Download Manager");
+        if (tip != w.lastTooltip && (idle || now - w.lastTooltipSent >= 1000)) {
             SetTrayTip(w.window, tip);
             w.lastTooltip = tip;
+            w.lastTooltipSent = now;
         }
     }
     UpdateToolbarButtons(w);

@@ -45,6 +45,7 @@ struct MainWindow {
     bool exiting = false;
     bool closeBalloonShown = false;
     std::wstring lastTooltip;
+    ULONGLONG lastTooltipSent = 0;  // GetTickCount64 of the last tip sent
     uint64_t tickCounter = 0;
     bool shutDown = false;  // the model was stopped and saved
     UINT taskbarCreatedMessage = 0;

@@ -24,7 +24,7 @@ std::wstring SampleListText() {
            L"[D5]\r\nUrl=https://video.example.org/lecture/index.m3u8\r\nFile=lecture.mp4\r\n"
            L"Path=C:\\Downloads\\Video\\lecture.mp4\r\nCat=Video\r\nDesc=Week 3 lecture\r\nHls=1\r\nParts=120\r\n"
            L"State=2\r\nAdded=134413227000000000\r\nConn=8\r\n\r\n"
-           L"[D6]\r\nUrl=http://127.0.0.1:8080/notes.txt\r\nFile=notes.txt\r\nPath=C:\\Downloads\\notes.txt\r\n"
+           L"[D6]\r\nUrl=http://127.0.0.1:9/notes.txt\r\nFile=notes.txt\r\nPath=C:\\Downloads\\notes.txt\r\n"
            L"Cat=General\r\nDesc=From the course page\r\nState=2\r\nAdded=134413227000000000\r\nConn=8\r\n\r\n"
            L"[D7]\r\nUrl=https://music.example.org/song.mp3\r\nFile=song.mp3\r\nPath=C:\\Downloads\\Music\\song.mp3\r\n"
            L"Cat=Music\r\nSize=5242880\r\nState=3\r\nAdded=134405910000000000\r\nLast=134405910000000000\r\nConn=8\r\n"
