@@ -185,10 +185,11 @@ void OnButtonDown(Toolbar& t, POINT p) {
 }
 
 void OnButtonUp(Toolbar& t, POINT p) {
-    if (GetCapture() == t.window) ReleaseCapture();
-    const int hit = HitTest(t, p);
+    // Taken before the capture goes: releasing it sends WM_CAPTURECHANGED, which forgets it.
     const int was = t.pressed;
     t.pressed = -1;
+    if (GetCapture() == t.window) ReleaseCapture();
+    const int hit = HitTest(t, p);
     InvalidateEntry(t, was);
     if (hit >= 0 && hit == was && t.entries[hit].enabled)
         SendMessageW(GetParent(t.window), WM_COMMAND, MAKEWPARAM(t.entries[hit].command, 0), 0);
