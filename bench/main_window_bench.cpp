@@ -3,7 +3,8 @@
 // downloads make progress between ticks, as running downloads do. Goal: a tick costs under
 // 10 ms (median) for the ticks that do not save the list; the 95th percentile shows the
 // ticks that also send the tray tip (at most once a second); every 8th tick
-// also writes list.ini when it changed (running downloads change it), reported on its own. Needs a display (scripts/bench.sh starts Xvfb).
+// also writes list.ini when it changed (running downloads change it), reported on its own. Needs a display
+// (scripts/bench.sh starts Xvfb).
 #include <windows.h>
 #include <commctrl.h>
 #include <objidl.h>
@@ -48,8 +49,8 @@ void Pump() {
 
 void FillList(DownloadManager& m) {
     const wchar_t* extensions[] = {L".zip", L".pdf", L".mp4", L".iso", L".mp3", L".exe", L".txt", L""};
-    const wchar_t* categories[] = {L"Compressed", L"Documents", L"Video", L"Programs", L"Music", L"Programs",
-                                   L"General", L"General"};
+    const wchar_t* categories[] = {L"Compressed", L"Documents", L"Video",   L"Programs",
+                                   L"Music",      L"Programs",  L"General", L"General"};
     std::lock_guard guard(m.lock);
     m.categories = BuiltInCategories();
     DownloadQueue q;
@@ -70,8 +71,9 @@ void FillList(DownloadManager& m) {
             const int64_t end = s == 7 ? d->size - 1 : d->size / 8 * (s + 1) - 1;
             d->segments.push_back({start, end, i < kRunning ? start : (i % 3 == 0 ? end + 1 : start + 1000)});
         }
-        d->state = static_cast<int32_t>(i < kRunning ? DownloadState::Downloading
-                                                     : (i % 3 == 0 ? DownloadState::Complete : DownloadState::Stopped));
+        d->state = static_cast<int32_t>(
+            i < kRunning ? DownloadState::Downloading
+                         : (i % 3 == 0 ? DownloadState::Complete : DownloadState::Stopped));
         d->added = 134405910000000000LL + i * 10000000LL;
         d->lastStart = i % 2 ? d->added : 0;
         m.downloads.push_back(d);
@@ -105,7 +107,8 @@ int wmain() {
 
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
-    const std::wstring folder = std::wstring(temp) + L"vonu-window-bench-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring folder =
+        std::wstring(temp) + L"vonu-window-bench-" + std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
 
     DownloadManager& m = Manager();
@@ -118,7 +121,7 @@ int wmain() {
         return 1;
     }
     const double firstFill = Now() - created;  // creation includes the first refresh of 10,000 rows
-    KillTimer(window, 1);  // the bench runs the ticks itself, so it knows which one saves
+    KillTimer(window, 1);                      // the bench runs the ticks itself, so it knows which one saves
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     Pump();

@@ -22,7 +22,8 @@ bool AnyDownload(const CommandContext& c, F test) {
 }  // namespace
 
 bool QueueRunning(const std::vector<DownloadQueue>& queues, int32_t id) {
-    return std::any_of(queues.begin(), queues.end(), [&](const DownloadQueue& q) { return q.id == id && q.running; });
+    return std::any_of(queues.begin(), queues.end(),
+                       [&](const DownloadQueue& q) { return q.id == id && q.running; });
 }
 
 bool CanOpen(const CommandContext& c) {
@@ -54,11 +55,15 @@ bool CanShowProperties(const CommandContext& c) { return c.selected.size() == 1;
 bool CanDelete(const CommandContext& c) { return !c.selected.empty(); }
 
 bool CanStopAll(const CommandContext& c) {
-    return AnyDownload(c, [](const DownloadSnapshot& d) { return d.state == static_cast<int32_t>(DownloadState::Downloading); });
+    return AnyDownload(c, [](const DownloadSnapshot& d) {
+        return d.state == static_cast<int32_t>(DownloadState::Downloading);
+    });
 }
 
 bool CanDeleteCompleted(const CommandContext& c) {
-    return AnyDownload(c, [](const DownloadSnapshot& d) { return d.state == static_cast<int32_t>(DownloadState::Complete); });
+    return AnyDownload(c, [](const DownloadSnapshot& d) {
+        return d.state == static_cast<int32_t>(DownloadState::Complete);
+    });
 }
 
 bool CanStartQueue(const CommandContext& c) {

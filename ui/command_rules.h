@@ -18,7 +18,7 @@ struct CommandContext {
     int node = 0;  // current tree node
 };
 
-bool CanOpen(const CommandContext& c);            // also Open with
+bool CanOpen(const CommandContext& c);  // also Open with
 bool CanOpenFolder(const CommandContext& c);
 bool CanResume(const CommandContext& c);
 bool CanStop(const CommandContext& c);

@@ -36,7 +36,7 @@ using Handler = void (*)(MainWindow&);
 using Rule = bool (*)(const MainWindow&);
 
 struct Command {
-    Handler run = nullptr;  // null: its dialog is not in the program yet, so it stays disabled
+    Handler run = nullptr;   // null: its dialog is not in the program yet, so it stays disabled
     Rule enabled = nullptr;  // null: always available
 };
 
@@ -79,7 +79,8 @@ void OpenFolder(MainWindow& w) {
 void Resume(MainWindow& w) {
     for (const DownloadSnapshot* d : Selected(w)) {
         const auto state = static_cast<DownloadState>(d->state);
-        if (state != DownloadState::Complete && state != DownloadState::Downloading) StartDownload(Manager(), d->id);
+        if (state != DownloadState::Complete && state != DownloadState::Downloading)
+            StartDownload(Manager(), d->id);
     }
     // With one download and ShowProgress on, its progress window opens here once the
     // progress window is part of the program.
@@ -97,7 +98,8 @@ void Delete(MainWindow& w) {
     });
     std::vector<int32_t> ids;
     for (const DownloadSnapshot* d : selected) ids.push_back(d->id);
-    const std::optional<bool> deleteFiles = AskDeleteDownloads(w.window, static_cast<int>(ids.size()), anyComplete);
+    const std::optional<bool> deleteFiles =
+        AskDeleteDownloads(w.window, static_cast<int>(ids.size()), anyComplete);
     if (!deleteFiles) return;
     for (int32_t id : ids) RemoveDownload(Manager(), id, *deleteFiles);
 }
@@ -111,9 +113,11 @@ void DeleteCompleted(MainWindow& w) {
     for (const DownloadSnapshot& d : w.snapshot)
         if (d.state == static_cast<int32_t>(DownloadState::Complete)) ids.push_back(d.id);
     if (ids.empty()) return;
-    const std::wstring question = FormatText(
-        Translate(L"Remove %d completed downloads from the list?\nThe files stay on your disk."), static_cast<int>(ids.size()));
-    if (ShowMessageBox(w.window, question.c_str(), L"Clear Finished", MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+    const std::wstring question =
+        FormatText(Translate(L"Remove %d completed downloads from the list?\nThe files stay on your disk."),
+                   static_cast<int>(ids.size()));
+    if (ShowMessageBox(w.window, question.c_str(), L"Clear Finished", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        return;
     for (int32_t id : ids) RemoveDownload(Manager(), id, false);
 }
 
@@ -175,8 +179,10 @@ void DeleteCategory(MainWindow& w) {
     if (!c || c->builtIn) return;
     const std::wstring name = c->name;
     const std::wstring question = FormatText(
-        Translate(L"Delete the category \"%s\"? Its downloads move to General, and no files are deleted."), name.c_str());
-    if (ShowMessageBox(w.window, question.c_str(), L"Delete category", MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+        Translate(L"Delete the category \"%s\"? Its downloads move to General, and no files are deleted."),
+        name.c_str());
+    if (ShowMessageBox(w.window, question.c_str(), L"Delete category", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
     categories.erase(std::remove_if(categories.begin(), categories.end(),
                                     [&](const Category& k) { return k.name == name; }),
                      categories.end());
@@ -251,7 +257,8 @@ bool IsAddToQueue(int command) { return command > ID_ADD_TO_QUEUE_BASE && comman
 void AddSelectedToQueue(MainWindow& w, int32_t queueId) {
     for (const DownloadSnapshot* d : Selected(w)) {
         const auto state = static_cast<DownloadState>(d->state);
-        if (state != DownloadState::Complete && state != DownloadState::Downloading) MoveToQueue(Manager(), d->id, queueId);
+        if (state != DownloadState::Complete && state != DownloadState::Downloading)
+            MoveToQueue(Manager(), d->id, queueId);
     }
 }
 
@@ -268,7 +275,8 @@ HMENU ListMenu(const MainWindow& w) {
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     HMENU queues = CreatePopupMenu();
     for (const DownloadQueue& q : w.queues)
-        if (q.id >= 1 && q.id <= 100) AppendMenuW(queues, MF_STRING, ID_ADD_TO_QUEUE_BASE + q.id, q.name.c_str());
+        if (q.id >= 1 && q.id <= 100)
+            AppendMenuW(queues, MF_STRING, ID_ADD_TO_QUEUE_BASE + q.id, q.name.c_str());
     AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(queues), L"Add to &queue");
     AppendMenuW(menu, MF_STRING, ID_LIST_REMOVE_FROM_QUEUE, L"Remove from q&ueue");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
@@ -299,8 +307,10 @@ bool CommandEnabled(const MainWindow& w, int command) {
 
 void RunCommand(MainWindow& w, int command) {
     if (!CommandEnabled(w, command)) return;
-    if (IsAddToQueue(command)) AddSelectedToQueue(w, command - ID_ADD_TO_QUEUE_BASE);
-    else Commands().at(command).run(w);
+    if (IsAddToQueue(command))
+        AddSelectedToQueue(w, command - ID_ADD_TO_QUEUE_BASE);
+    else
+        Commands().at(command).run(w);
     if (command == ID_APP_EXIT || !IsWindow(w.window)) return;
     RunManagerTick(Manager());
     RefreshList(w);
@@ -319,7 +329,8 @@ void UpdateMenuItems(const MainWindow& w, HMENU menu) {
             }
             continue;
         }
-        EnableMenuItem(menu, id, MF_BYCOMMAND | (CommandEnabled(w, static_cast<int>(id)) ? MF_ENABLED : MF_GRAYED));
+        EnableMenuItem(menu, id,
+                       MF_BYCOMMAND | (CommandEnabled(w, static_cast<int>(id)) ? MF_ENABLED : MF_GRAYED));
         if (id == ID_DOWNLOADS_LIMITER)
             CheckMenuItem(menu, id, MF_BYCOMMAND | (LimiterChecked(Manager()) ? MF_CHECKED : MF_UNCHECKED));
     }
@@ -329,14 +340,18 @@ void UpdateToolbarButtons(const MainWindow& w) {
     // One context for all buttons: the rules read the same selection and snapshot.
     const CommandContext c = w.Context();
     const std::pair<int, bool> states[] = {
-        {ID_FILE_RESUME, CanResume(c)},           {ID_FILE_STOP, CanStop(c)},
-        {ID_DOWNLOADS_STOP_ALL, CanStopAll(c)},   {ID_FILE_DELETE, CanDelete(c)},
+        {ID_FILE_RESUME, CanResume(c)},
+        {ID_FILE_STOP, CanStop(c)},
+        {ID_DOWNLOADS_STOP_ALL, CanStopAll(c)},
+        {ID_FILE_DELETE, CanDelete(c)},
         {ID_DOWNLOADS_DELETE_COMPLETED, CanDeleteCompleted(c)},
-        {ID_QUEUES_START, CanStartQueue(c)},      {ID_QUEUES_STOP, CanStopQueue(c)},
+        {ID_QUEUES_START, CanStartQueue(c)},
+        {ID_QUEUES_STOP, CanStopQueue(c)},
     };
     for (const auto& [command, enabled] : states) SetToolbarButtonEnabled(w.toolbar, command, enabled);
     // The buttons whose dialogs are not in the program yet stay greyed.
-    for (int command : {ID_TASKS_ADD_DOWNLOAD, ID_DOWNLOADS_OPTIONS, ID_QUEUES_SCHEDULER, ID_TASKS_SITE_GRABBER})
+    for (int command :
+         {ID_TASKS_ADD_DOWNLOAD, ID_DOWNLOADS_OPTIONS, ID_QUEUES_SCHEDULER, ID_TASKS_SITE_GRABBER})
         SetToolbarButtonEnabled(w.toolbar, command, CommandEnabled(w, command));
 }
 
@@ -357,8 +372,10 @@ void ShowTrayMenu(MainWindow& w) {
     AppendMenuW(menu, MF_STRING, ID_TRAY_OPEN, L"Open Vonu");
     AppendMenuW(menu, MF_STRING, ID_TASKS_ADD_DOWNLOAD, L"Add new download...");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    if (Manager().IsQueueRunning(1)) AppendMenuW(menu, MF_STRING, ID_TRAY_PAUSE_DEFAULT_QUEUE, L"Pause default queue");
-    else AppendMenuW(menu, MF_STRING, ID_TRAY_RUN_DEFAULT_QUEUE, L"Run default queue");
+    if (Manager().IsQueueRunning(1))
+        AppendMenuW(menu, MF_STRING, ID_TRAY_PAUSE_DEFAULT_QUEUE, L"Pause default queue");
+    else
+        AppendMenuW(menu, MF_STRING, ID_TRAY_RUN_DEFAULT_QUEUE, L"Run default queue");
     AppendMenuW(menu, MF_STRING, ID_DOWNLOADS_STOP_ALL, L"Stop all downloads");
     AppendMenuW(menu, MF_STRING, ID_DOWNLOADS_LIMITER, L"Speed limiter");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);

@@ -22,10 +22,10 @@ INT_PTR CALLBACK DeleteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
         case WM_INITDIALOG: {
             request = reinterpret_cast<DeleteRequest*>(lParam);
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            const std::wstring text = request->count == 1
-                                          ? std::wstring(Translate(L"Remove the selected download from the list?"))
-                                          : FormatText(Translate(L"Remove %d selected downloads from the list?"),
-                                                       request->count);
+            const std::wstring text =
+                request->count == 1
+                    ? std::wstring(Translate(L"Remove the selected download from the list?"))
+                    : FormatText(Translate(L"Remove %d selected downloads from the list?"), request->count);
             SetDlgItemTextW(dialog, IDC_DELETE_TEXT, text.c_str());
             EnableWindow(GetDlgItem(dialog, IDC_DELETE_FILES), request->anyComplete);
             LocalizeWindow(dialog);
@@ -50,8 +50,8 @@ INT_PTR CALLBACK DeleteDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 std::optional<bool> AskDeleteDownloads(HWND owner, int count, bool anyComplete) {
     DeleteRequest request{count, anyComplete, false};
-    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DELETE_DOWNLOADS), owner,
-                                           DeleteDialogProc, reinterpret_cast<LPARAM>(&request));
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_DELETE_DOWNLOADS),
+                                           owner, DeleteDialogProc, reinterpret_cast<LPARAM>(&request));
     if (result != IDOK) return std::nullopt;
     return request.deleteFiles;
 }

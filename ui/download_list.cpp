@@ -18,8 +18,8 @@ struct ColumnSpec {
     int format;
 };
 const ColumnSpec kColumns[kColumnCount] = {
-    {L"File Name", 280, LVCFMT_LEFT}, {L"Size", 90, LVCFMT_RIGHT},          {L"Status", 90, LVCFMT_LEFT},
-    {L"Remaining", 90, LVCFMT_LEFT},  {L"Speed", 100, LVCFMT_RIGHT},        {L"Last attempt", 160, LVCFMT_LEFT},
+    {L"File Name", 280, LVCFMT_LEFT},   {L"Size", 90, LVCFMT_RIGHT},   {L"Status", 90, LVCFMT_LEFT},
+    {L"Remaining", 90, LVCFMT_LEFT},    {L"Speed", 100, LVCFMT_RIGHT}, {L"Last attempt", 160, LVCFMT_LEFT},
     {L"Description", 160, LVCFMT_LEFT},
 };
 
@@ -32,18 +32,18 @@ std::wstring ExtensionOf(const std::wstring& fileName) {
 
 bool DownloadList::Create(HWND parent, HINSTANCE instance, HFONT font) {
     list_ = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA |
-                                LVS_SHAREIMAGELISTS,
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                                LVS_OWNERDATA | LVS_SHAREIMAGELISTS,
                             0, 0, 0, 0, parent, nullptr, instance, nullptr);
     if (!list_) return false;
     SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP |
-                                                 LVS_EX_DOUBLEBUFFER);
+    ListView_SetExtendedListViewStyle(
+        list_, LVS_EX_FULLROWSELECT | LVS_EX_HEADERDRAGDROP | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
     SetWindowTheme(list_, L"Explorer", nullptr);
     SHFILEINFOW info{};
-    auto icons = reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(L"file", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                                                             SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX |
-                                                                 SHGFI_SMALLICON));
+    auto icons = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoW(L"file", FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                       SHGFI_USEFILEATTRIBUTES | SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
     if (icons) ListView_SetImageList(list_, icons, LVSIL_SMALL);
     for (int i = 0; i < kColumnCount; ++i) {
         LVCOLUMNW column{};
@@ -81,7 +81,8 @@ void DownloadList::RemoveHiddenRows(const std::unordered_set<int32_t>& visibleId
     std::set<int32_t> selected;
     for (int32_t id : SelectedIds()) selected.insert(id);
     const int focusedIndex = ListView_GetNextItem(list_, -1, LVNI_FOCUSED);
-    const int32_t focused = focusedIndex >= 0 && focusedIndex < static_cast<int>(rows_.size()) ? rows_[focusedIndex].id : 0;
+    const int32_t focused =
+        focusedIndex >= 0 && focusedIndex < static_cast<int>(rows_.size()) ? rows_[focusedIndex].id : 0;
 
     std::vector<Row> kept;
     kept.reserve(rows_.size());
@@ -145,13 +146,15 @@ void DownloadList::Update(const std::vector<const DownloadSnapshot*>& visible) {
         rows_.push_back(std::move(row));
     }
     if (rows_.size() != before)
-        ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+        ListView_SetItemCountEx(list_, static_cast<int>(rows_.size()),
+                                LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
 }
 
 std::vector<int32_t> DownloadList::SelectedIds() const {
     std::vector<int32_t> ids;
     if (ListView_GetSelectedCount(list_) == 0) return ids;  // the common case, without a walk over the rows
-    for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
+    for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
         if (i < static_cast<int>(rows_.size())) ids.push_back(rows_[i].id);
     return ids;
 }

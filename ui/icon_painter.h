@@ -10,15 +10,30 @@
 namespace vonu {
 
 enum IconCode {
-    kIconAddLink, kIconResume, kIconStop, kIconStopAll, kIconDelete, kIconClearFinished, kIconOptions,
-    kIconScheduler, kIconFindFiles, kIconRunQueue, kIconPauseQueue, kIconAllDownloads, kIconCategory,
-    kIconIncomplete, kIconCompleted, kIconQueues, kIconCount
+    kIconAddLink,
+    kIconResume,
+    kIconStop,
+    kIconStopAll,
+    kIconDelete,
+    kIconClearFinished,
+    kIconOptions,
+    kIconScheduler,
+    kIconFindFiles,
+    kIconRunQueue,
+    kIconPauseQueue,
+    kIconAllDownloads,
+    kIconCategory,
+    kIconIncomplete,
+    kIconCompleted,
+    kIconQueues,
+    kIconCount
 };
 
 // Draws icon `code` into the square at (x, y) with side `side` pixels, anti-aliased, in the
 // enabled or the greyed colours. `background` is the colour under the icon: badges and knobs
 // are cut out of the lines beneath them with it. The graphics' state is restored after.
-void PaintIcon(Gdiplus::Graphics& g, int code, float x, float y, float side, bool enabled, Gdiplus::Color background);
+void PaintIcon(Gdiplus::Graphics& g, int code, float x, float y, float side, bool enabled,
+               Gdiplus::Color background);
 
 // A 32-bit bitmap of `side` x `side` pixels holding the icon drawn enabled on white, for an
 // image list; the caller owns it (DeleteObject). Null if GDI+ cannot make it.

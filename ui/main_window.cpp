@@ -143,15 +143,17 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     if (!w.toolbar) return -1;
     AddToolbarButtons(w.toolbar);
     w.tree = CreateViewTree(window, w.instance, w.font, &w.treeImages);
-    if (!w.tree || !w.list.Create(window, w.instance, w.font) || !w.status.Create(window, w.instance, w.font)) return -1;
+    if (!w.tree || !w.list.Create(window, w.instance, w.font) || !w.status.Create(window, w.instance, w.font))
+        return -1;
 
     RebuildCategories(w);
     RebuildQueues(w);
     TreeView_SelectItem(w.tree, TreeView_GetRoot(w.tree));
     w.currentNode = kNodeAll;
 
-    w.smallIcon = static_cast<HICON>(LoadImageW(w.instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    w.smallIcon =
+        static_cast<HICON>(LoadImageW(w.instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     w.trayIconPresent = AddTrayIcon(window, w.smallIcon);
     w.lastTooltip = Translate(L"Vonu Download Manager");
 
@@ -221,11 +223,15 @@ LRESULT OnCommand(MainWindow& w, WPARAM wParam, LPARAM) {
 
 LRESULT OnListNotify(MainWindow& w, NMHDR& header) {
     switch (header.code) {
-        case LVN_GETDISPINFOW: w.list.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header)); return 0;
+        case LVN_GETDISPINFOW:
+            w.list.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
+            return 0;
         case LVN_KEYDOWN: {
             const WORD key = reinterpret_cast<NMLVKEYDOWN&>(header).wVKey;
-            if (key == VK_DELETE) RunCommand(w, ID_FILE_DELETE);
-            else if (key == 'A' && (GetKeyState(VK_CONTROL) & 0x8000)) RunCommand(w, ID_LIST_SELECT_ALL);
+            if (key == VK_DELETE)
+                RunCommand(w, ID_FILE_DELETE);
+            else if (key == 'A' && (GetKeyState(VK_CONTROL) & 0x8000))
+                RunCommand(w, ID_LIST_SELECT_ALL);
             return 0;
         }
         case NM_RETURN:
@@ -319,9 +325,13 @@ LRESULT OnTrayIcon(MainWindow& w, WPARAM, LPARAM lParam) {
         case WM_LBUTTONDBLCLK:
         case NIN_SELECT:
         case NIN_KEYSELECT:
-        case NIN_BALLOONUSERCLICK: BringMainWindowForward(w); break;
+        case NIN_BALLOONUSERCLICK:
+            BringMainWindowForward(w);
+            break;
         case WM_RBUTTONUP:
-        case WM_CONTEXTMENU: ShowTrayMenu(w); break;
+        case WM_CONTEXTMENU:
+            ShowTrayMenu(w);
+            break;
     }
     return 0;
 }
@@ -394,8 +404,9 @@ HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder) {
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClassName;
     wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINFRAME);

@@ -40,11 +40,16 @@ void LayOutMainWindow(MainWindow& w) {
     const int height = b.bottom - b.top;
     const int gap = Px(5);
     HDWP batch = BeginDeferWindowPos(3);
-    if (w.toolbar) batch = DeferWindowPos(batch, w.toolbar, nullptr, 0, 0, b.width, b.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    if (w.tree) batch = DeferWindowPos(batch, w.tree, nullptr, 0, b.top, w.treeWidth, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (w.toolbar)
+        batch =
+            DeferWindowPos(batch, w.toolbar, nullptr, 0, 0, b.width, b.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (w.tree)
+        batch = DeferWindowPos(batch, w.tree, nullptr, 0, b.top, w.treeWidth, height,
+                               SWP_NOZORDER | SWP_NOACTIVATE);
     if (w.list.window())
-        batch = DeferWindowPos(batch, w.list.window(), nullptr, w.treeWidth + gap, b.top,
-                               std::max(0, b.width - w.treeWidth - gap), height, SWP_NOZORDER | SWP_NOACTIVATE);
+        batch =
+            DeferWindowPos(batch, w.list.window(), nullptr, w.treeWidth + gap, b.top,
+                           std::max(0, b.width - w.treeWidth - gap), height, SWP_NOZORDER | SWP_NOACTIVATE);
     if (batch) EndDeferWindowPos(batch);
     RECT splitter{w.treeWidth, b.top, w.treeWidth + gap, b.bottom};
     InvalidateRect(w.window, &splitter, TRUE);

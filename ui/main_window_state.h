@@ -27,9 +27,9 @@ struct MainWindow {
     HWND tree = nullptr;
     DownloadList list;
     StatusBar status;
-    HFONT font = nullptr;          // the system message font (owned)
+    HFONT font = nullptr;             // the system message font (owned)
     HIMAGELIST treeImages = nullptr;  // owned
-    HICON smallIcon = nullptr;     // for the tray (owned)
+    HICON smallIcon = nullptr;        // for the tray (owned)
 
     int currentNode = 1;
     std::vector<std::wstring> categoryNames;

@@ -10,8 +10,10 @@ RowTexts MakeRowTexts(const DownloadSnapshot& d, const std::wstring* knownDate) 
     const bool downloading = d.state == static_cast<int32_t>(DownloadState::Downloading);
     RowTexts t;
     t[kColumnName] = d.fileName;
-    if (d.size >= 0) t[kColumnSize] = SizeText(d.size);
-    else if (d.video) t[kColumnSize] = Translate(L"Video");
+    if (d.size >= 0)
+        t[kColumnSize] = SizeText(d.size);
+    else if (d.video)
+        t[kColumnSize] = Translate(L"Video");
     t[kColumnStatus] = StatusText(d);
     if (downloading) {
         t[kColumnRemaining] = TimeLeftText(d);

@@ -12,7 +12,15 @@
 namespace vonu {
 
 inline constexpr int kColumnCount = 7;
-enum Column { kColumnName, kColumnSize, kColumnStatus, kColumnRemaining, kColumnSpeed, kColumnDate, kColumnDescription };
+enum Column {
+    kColumnName,
+    kColumnSize,
+    kColumnStatus,
+    kColumnRemaining,
+    kColumnSpeed,
+    kColumnDate,
+    kColumnDescription
+};
 
 using RowTexts = std::array<std::wstring, kColumnCount>;
 

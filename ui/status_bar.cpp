@@ -16,8 +16,8 @@ WPARAM ReadingOrder() { return IsArabicInterface() ? SBT_RTLREADING : 0; }
 
 }  // namespace
 
-StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads, const std::vector<DownloadQueue>& queues,
-                            bool limiterOn, int32_t limitKB) {
+StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads,
+                            const std::vector<DownloadQueue>& queues, bool limiterOn, int32_t limitKB) {
     int downloading = 0;
     double speed = 0;
     for (const DownloadSnapshot& d : downloads) {
@@ -26,7 +26,8 @@ StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads, cons
         speed += d.speed;
     }
     StatusTexts t;
-    t[0] = FormatText(Translate(L"  %d downloading, %d in list"), downloading, static_cast<int>(downloads.size()));
+    t[0] = FormatText(Translate(L"  %d downloading, %d in list"), downloading,
+                      static_cast<int>(downloads.size()));
     t[1] = std::wstring(Translate(L"  Total speed ")) + SpeedText(speed);
     if (limiterOn && limitKB > 0)
         t[1] += std::wstring(Translate(L"  (limited to ")) + SpeedText(limitKB * 1024.0) + L")";
@@ -34,15 +35,18 @@ StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads, cons
     const DownloadQueue* first = nullptr;
     for (const DownloadQueue& q : queues)
         if (q.running && running++ == 0) first = &q;
-    if (running == 0) t[2] = Translate(L"  No queue is running");
-    else if (running == 1) t[2] = std::wstring(Translate(L"  Running: ")) + Translate(first->name.c_str());
-    else t[2] = FormatText(Translate(L"  %d queues are running"), running);
+    if (running == 0)
+        t[2] = Translate(L"  No queue is running");
+    else if (running == 1)
+        t[2] = std::wstring(Translate(L"  Running: ")) + Translate(first->name.c_str());
+    else
+        t[2] = FormatText(Translate(L"  %d queues are running"), running);
     return t;
 }
 
 bool StatusBar::Create(HWND parent, HINSTANCE instance, HFONT font) {
-    bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, parent,
-                           nullptr, instance, nullptr);
+    bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                           parent, nullptr, instance, nullptr);
     if (!bar_) return false;
     SendMessageW(bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     SetParts();

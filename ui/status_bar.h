@@ -20,8 +20,8 @@ using StatusTexts = std::array<std::wstring, 3>;
 // "  %d downloading, %d in list"; "  Total speed " + speed [+ "  (limited to " + limit +
 // ")" when the limiter is on with a limit above 0]; "  No queue is running",
 // "  Running: " + name, or "  %d queues are running".
-StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads, const std::vector<DownloadQueue>& queues,
-                            bool limiterOn, int32_t limitKB);
+StatusTexts MakeStatusTexts(const std::vector<DownloadSnapshot>& downloads,
+                            const std::vector<DownloadQueue>& queues, bool limiterOn, int32_t limitKB);
 
 class StatusBar {
 public:

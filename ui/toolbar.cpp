@@ -208,12 +208,24 @@ LRESULT CALLBACK ToolbarProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam)
             EndPaint(w, &ps);
             return 0;
         }
-        case WM_ERASEBKGND: return 1;
-        case WM_SIZE: LayOut(*t); InvalidateRect(w, nullptr, FALSE); return 0;
-        case WM_MOUSEMOVE: OnMouseMove(*t, PointOf(lParam)); return 0;
-        case WM_MOUSELEAVE: OnMouseLeave(*t); return 0;
-        case WM_LBUTTONDOWN: OnButtonDown(*t, PointOf(lParam)); return 0;
-        case WM_LBUTTONUP: OnButtonUp(*t, PointOf(lParam)); return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_SIZE:
+            LayOut(*t);
+            InvalidateRect(w, nullptr, FALSE);
+            return 0;
+        case WM_MOUSEMOVE:
+            OnMouseMove(*t, PointOf(lParam));
+            return 0;
+        case WM_MOUSELEAVE:
+            OnMouseLeave(*t);
+            return 0;
+        case WM_LBUTTONDOWN:
+            OnButtonDown(*t, PointOf(lParam));
+            return 0;
+        case WM_LBUTTONUP:
+            OnButtonUp(*t, PointOf(lParam));
+            return 0;
         case WM_CAPTURECHANGED:
             if (t->pressed >= 0 && reinterpret_cast<HWND>(lParam) != w) {
                 InvalidateEntry(*t, t->pressed);
@@ -244,8 +256,8 @@ HWND CreateToolbar(HWND parent, HINSTANCE instance, HFONT captionFont) {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = kClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
-    HWND w = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, Px(kToolbarHeight),
-                             parent, nullptr, instance, nullptr);
+    HWND w = CreateWindowExW(0, kClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0,
+                             Px(kToolbarHeight), parent, nullptr, instance, nullptr);
     if (!w) return nullptr;
     auto* t = new Toolbar;
     t->window = w;

@@ -22,6 +22,8 @@ std::vector<RECT> LayOutToolbar(const std::vector<ToolbarSlot>& slots, double sc
     return rects;
 }
 
-RECT MirroredRect(const RECT& r, int clientWidth) { return {clientWidth - r.right, r.top, clientWidth - r.left, r.bottom}; }
+RECT MirroredRect(const RECT& r, int clientWidth) {
+    return {clientWidth - r.right, r.top, clientWidth - r.left, r.bottom};
+}
 
 }  // namespace vonu

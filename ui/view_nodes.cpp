@@ -4,15 +4,21 @@
 
 namespace vonu {
 
-bool ShownUnderNode(int node, const DownloadSnapshot& download, const std::vector<std::wstring>& categoryNames) {
+bool ShownUnderNode(int node, const DownloadSnapshot& download,
+                    const std::vector<std::wstring>& categoryNames) {
     const bool complete = download.state == static_cast<int32_t>(DownloadState::Complete);
     switch (node) {
         case kNodeNone:
-        case kNodeAll: return true;
-        case kNodeIncomplete: return !complete;
-        case kNodeCompleted: return complete;
-        case kNodeQueues: return download.queueId != 0 && !complete;
-        default: break;
+        case kNodeAll:
+            return true;
+        case kNodeIncomplete:
+            return !complete;
+        case kNodeCompleted:
+            return complete;
+        case kNodeQueues:
+            return download.queueId != 0 && !complete;
+        default:
+            break;
     }
     if (IsCategoryNode(node)) {
         const size_t index = static_cast<size_t>(node - kNodeCategoryBase);

@@ -26,7 +26,8 @@ inline bool IsQueueNode(int node) { return node > kNodeQueueBase; }
 
 // Whether the download is listed while `node` is selected. `categoryNames` are the names
 // the tree shows, in the model's order; a category node past their end shows nothing.
-bool ShownUnderNode(int node, const DownloadSnapshot& download, const std::vector<std::wstring>& categoryNames);
+bool ShownUnderNode(int node, const DownloadSnapshot& download,
+                    const std::vector<std::wstring>& categoryNames);
 
 // The queue the queue commands act on: the selected queue node's queue, else the default
 // queue (1).

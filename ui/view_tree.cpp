@@ -18,7 +18,8 @@ HTREEITEM Insert(HWND tree, HTREEITEM parent, const std::wstring& text, int node
     insert.item.pszText = const_cast<wchar_t*>(text.c_str());
     insert.item.lParam = nodeId;
     insert.item.iImage = insert.item.iSelectedImage = image;
-    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void DeleteChildren(HWND tree, HTREEITEM parent) {
@@ -53,7 +54,9 @@ void SetItemText(HWND tree, HTREEITEM item, const std::wstring& text) {
 // notifications until the rebuild is over and then selects the node itself.
 struct QuietSelection {
     HWND tree;
-    explicit QuietSelection(HWND t) : tree(t) { SetPropW(tree, L"VonuRebuilding", reinterpret_cast<HANDLE>(1)); }
+    explicit QuietSelection(HWND t) : tree(t) {
+        SetPropW(tree, L"VonuRebuilding", reinterpret_cast<HANDLE>(1));
+    }
     ~QuietSelection() { RemovePropW(tree, L"VonuRebuilding"); }
 };
 
@@ -132,14 +135,16 @@ int RebuildCategoryNodes(HWND tree, const std::vector<std::wstring>& oldNames,
         const size_t n = newNames.size();
         for (size_t k = 0; k < n; ++k) {
             const size_t index = (k + 1 < n) ? k + 1 : 0;  // the general category goes last
-            Insert(tree, all, Translate(newNames[index].c_str()), kNodeCategoryBase + static_cast<int>(index), 1);
+            Insert(tree, all, Translate(newNames[index].c_str()), kNodeCategoryBase + static_cast<int>(index),
+                   1);
         }
         TreeView_Expand(tree, all, TVE_EXPAND);
     }
     if (hadCategory) {
         result = kNodeAll;
         for (size_t i = 0; i < newNames.size(); ++i)
-            if (!remembered.empty() && newNames[i] == remembered) result = kNodeCategoryBase + static_cast<int>(i);
+            if (!remembered.empty() && newNames[i] == remembered)
+                result = kNodeCategoryBase + static_cast<int>(i);
         SelectNode(tree, result);
     }
     return result;
@@ -151,7 +156,8 @@ int RebuildQueueNodes(HWND tree, const std::vector<DownloadQueue>& queues, int s
     {
         QuietSelection quiet(tree);
         DeleteChildren(tree, root);
-        for (const DownloadQueue& q : queues) Insert(tree, root, Translate(q.name.c_str()), kNodeQueueBase + q.id, 4);
+        for (const DownloadQueue& q : queues)
+            Insert(tree, root, Translate(q.name.c_str()), kNodeQueueBase + q.id, 4);
         TreeView_Expand(tree, root, TVE_EXPAND);
     }
     if (IsQueueNode(selectedNode)) {

@@ -45,7 +45,9 @@ int Run(bool arabic, const std::wstring& ready, const std::wstring& done) {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         WaitUntil(60000, [&] { return Exists(done); });
     } else {
-        std::fprintf(stderr, "the main window did not come up with the sample list (started %d, window %p, list %p, rows %d)\n",
+        std::fprintf(stderr,
+                     "the main window did not come up with the sample list (started %d, window %p, list %p, "
+                     "rows %d)\n",
                      vonu.started() ? 1 : 0, static_cast<void*>(window), static_cast<void*>(list),
                      list ? ListViewRowCount(list) : -1);
     }

@@ -33,7 +33,9 @@ std::wstring Utf16FileText(const std::wstring& path) {
 
 class MainWindowTest : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(MainWindows().empty()) << "another Vonu is running in the test prefix"; }
+    void SetUp() override {
+        ASSERT_TRUE(MainWindows().empty()) << "another Vonu is running in the test prefix";
+    }
     void TearDown() override {
         Stop();
         ClearVonuData();
@@ -166,8 +168,8 @@ TEST_F(MainWindowTest, ListShowsTheSeededDownloadsWithTheirColumns) {
     std::vector<std::wstring> categories, queues;
     for (HTREEITEM c : TreeChildren(tree_, Root(0))) categories.push_back(TreeItemText(tree_, c));
     for (HTREEITEM c : TreeChildren(tree_, Root(3))) queues.push_back(TreeItemText(tree_, c));
-    EXPECT_EQ(categories, (std::vector<std::wstring>{L"Compressed", L"Documents", L"Music", L"Programs", L"Video",
-                                                     L"General"}))
+    EXPECT_EQ(categories, (std::vector<std::wstring>{L"Compressed", L"Documents", L"Music", L"Programs",
+                                                     L"Video", L"General"}))
         << "the general category is the last child";
     EXPECT_EQ(queues, (std::vector<std::wstring>{L"Default queue", L"Night queue"}));
 }
@@ -182,14 +184,18 @@ TEST_F(MainWindowTest, TreeNodesFilterTheList) {
     };
     const std::vector<Case> cases = {
         {"Completed", Root(2), {L"ubuntu-24.04-desktop-amd64.iso", L"song.mp3"}},
-        {"Incomplete", Root(1), {L"report-2026.pdf", L"holiday-video.mp4", L"album.zip", L"lecture.mp4", L"notes.txt"}},
+        {"Incomplete",
+         Root(1),
+         {L"report-2026.pdf", L"holiday-video.mp4", L"album.zip", L"lecture.mp4", L"notes.txt"}},
         {"Queues", Root(3), {L"album.zip"}},
         {"Night queue", ChildNamed(Root(3), L"Night queue"), {L"album.zip"}},
         {"Default queue", ChildNamed(Root(3), L"Default queue"), {}},
         {"Video", ChildNamed(Root(0), L"Video"), {L"holiday-video.mp4", L"lecture.mp4"}},
         {"General", ChildNamed(Root(0), L"General"), {L"notes.txt"}},
-        {"All Downloads", Root(0), {L"ubuntu-24.04-desktop-amd64.iso", L"report-2026.pdf", L"holiday-video.mp4",
-                                    L"album.zip", L"lecture.mp4", L"notes.txt", L"song.mp3"}},
+        {"All Downloads",
+         Root(0),
+         {L"ubuntu-24.04-desktop-amd64.iso", L"report-2026.pdf", L"holiday-video.mp4", L"album.zip",
+          L"lecture.mp4", L"notes.txt", L"song.mp3"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.node);
@@ -214,8 +220,9 @@ TEST_F(MainWindowTest, CommandsChangeTheModelAndTheListSurvivesARestart) {
     Command(ID_ADD_TO_QUEUE_BASE + 2);
     EXPECT_TRUE(WaitForStatus(L"report-2026.pdf", L"Queued"));
     TreeSelect(tree_, ChildNamed(Root(3), L"Night queue"));
-    EXPECT_TRUE(WaitUntil(3000, [&] { return Column(0) == std::vector<std::wstring>{L"report-2026.pdf", L"album.zip"}; }))
-        << "a stopped download keeps its queue; a rebuilt list follows the list order";
+    EXPECT_TRUE(WaitUntil(3000, [&] {
+        return Column(0) == std::vector<std::wstring>{L"report-2026.pdf", L"album.zip"};
+    })) << "a stopped download keeps its queue; a rebuilt list follows the list order";
     TreeSelect(tree_, Root(0));
     ASSERT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 7; }));
 
@@ -255,7 +262,8 @@ TEST_F(MainWindowTest, CommandsChangeTheModelAndTheListSurvivesARestart) {
     EXPECT_TRUE(WaitForStatus(L"report-2026.pdf", L"25.00%")) << "stopped part way: the percentage shows";
     SelectFile(L"holiday-video.mp4");
     Command(ID_ADD_TO_QUEUE_BASE + 2);
-    EXPECT_TRUE(WaitForStatus(L"holiday-video.mp4", L"Queued")) << "an Error download moved to a queue waits there";
+    EXPECT_TRUE(WaitForStatus(L"holiday-video.mp4", L"Queued"))
+        << "an Error download moved to a queue waits there";
 
     // Everything above is in the list after a restart.
     Stop();
@@ -265,18 +273,21 @@ TEST_F(MainWindowTest, CommandsChangeTheModelAndTheListSurvivesARestart) {
     EXPECT_EQ(StatusOf(L"report-2026.pdf"), L"25.00%");
     EXPECT_EQ(StatusOf(L"holiday-video.mp4"), L"Queued");
     EXPECT_EQ(StatusOf(L"album.zip"), L"Stopped");
-    EXPECT_TRUE(StatusOf(L"notes.txt") == L"Error" || StatusOf(L"notes.txt") == L"Stopped") << "the resumed run ended";
+    EXPECT_TRUE(StatusOf(L"notes.txt") == L"Error" || StatusOf(L"notes.txt") == L"Stopped")
+        << "the resumed run ended";
     EXPECT_EQ(StatusBarText(status_, 1), L"  Total speed 0.00 KB/sec");
     TreeSelect(tree_, ChildNamed(Root(3), L"Night queue"));
-    EXPECT_TRUE(WaitUntil(3000, [&] { return Column(0) == std::vector<std::wstring>{L"holiday-video.mp4", L"album.zip"}; }))
-        << "the stopped album keeps its queue; the report left it";
+    EXPECT_TRUE(WaitUntil(3000, [&] {
+        return Column(0) == std::vector<std::wstring>{L"holiday-video.mp4", L"album.zip"};
+    })) << "the stopped album keeps its queue; the report left it";
 }
 
 TEST_F(MainWindowTest, ArabicWindowIsMirroredAndTranslated) {
     SeedVonuData(SampleListText(), L"Language=ar\r\n");
     ASSERT_NO_FATAL_FAILURE(Start(7));
     SetArabicInterface(true);  // this process looks the expected texts up in the same table
-    for (HWND w : {window_, list_, tree_, status_}) EXPECT_TRUE(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    for (HWND w : {window_, list_, tree_, status_})
+        EXPECT_TRUE(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
     EXPECT_EQ(WindowText(window_), Translate(L"Vonu Download Manager"));
     EXPECT_EQ(TreeItemText(tree_, Root(0)), Translate(L"All Downloads"));
     EXPECT_EQ(TreeItemText(tree_, Root(3)), Translate(L"Queues"));

@@ -46,9 +46,11 @@ TEST(StatusTexts, RunningQueues) {
 
 TEST(StatusTexts, TrayTip) {
     EXPECT_EQ(TrayTipText({Download(DownloadState::Stopped, 5)}), L"Vonu Download Manager");
-    EXPECT_EQ(TrayTipText({Download(DownloadState::Downloading, 512), Download(DownloadState::Downloading, 512)}),
-              L"Vonu: 2 downloading, 1.00 KB/sec");
-    EXPECT_EQ(TrayTipText({Download(DownloadState::Downloading, 3 * 1048576.0)}), L"Vonu: 1 downloading, 3.00 MB/sec");
+    EXPECT_EQ(
+        TrayTipText({Download(DownloadState::Downloading, 512), Download(DownloadState::Downloading, 512)}),
+        L"Vonu: 2 downloading, 1.00 KB/sec");
+    EXPECT_EQ(TrayTipText({Download(DownloadState::Downloading, 3 * 1048576.0)}),
+              L"Vonu: 1 downloading, 3.00 MB/sec");
 }
 
 }  // namespace

@@ -25,8 +25,8 @@ protected:
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.lpszClassName = L"VonuToolbarTestParent";
         RegisterClassW(&wc);
-        parent_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 200, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
+        parent_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 200, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
         ASSERT_NE(parent_, nullptr);
         toolbar_ = CreateToolbar(parent_, wc.hInstance, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
         ASSERT_NE(toolbar_, nullptr);

@@ -53,7 +53,8 @@ TEST(ViewNodes, EachNodeShowsItsDownloads) {
 TEST(ViewNodes, QueueCommandsActOnTheSelectedQueueElseTheDefaultOne) {
     EXPECT_EQ(CommandQueueId(kNodeQueueBase + 7), 7);
     EXPECT_EQ(CommandQueueId(kNodeDefaultQueue), 1);
-    for (int node : {kNodeNone, kNodeAll, kNodeIncomplete, kNodeCompleted, kNodeQueues, kNodeCategoryBase + 3})
+    for (int node :
+         {kNodeNone, kNodeAll, kNodeIncomplete, kNodeCompleted, kNodeQueues, kNodeCategoryBase + 3})
         EXPECT_EQ(CommandQueueId(node), 1) << node;
 }
 
