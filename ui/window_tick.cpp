@@ -17,14 +17,11 @@ void PlayCompletionSound() {
         MessageBeep(MB_ICONINFORMATION);
 }
 
-void HandleCompleted(MainWindow& w, const std::vector<int32_t>& ids) {
-    for (int32_t id : ids) {
-        (void)id;
-        // The download's progress window closes and its completion window opens here once
-        // those windows are part of the program.
-        if (Manager().Sound) PlayCompletionSound();
-    }
-    (void)w;
+// One sound per completed download. The download's progress window closes and its
+// completion window opens here once those windows are part of the program.
+void HandleCompleted(const std::vector<int32_t>& ids) {
+    if (!Manager().Sound) return;
+    for (size_t i = 0; i < ids.size(); ++i) PlayCompletionSound();
 }
 
 void HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& events) {
@@ -34,7 +31,7 @@ void HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& 
             return;  // the remaining events are not acted on
         }
         // QueueEndAction::TurnOff needs the 30-second countdown window, which is not part of
-        // the program yet: such a queue ends like one that does nothing, and says so.
+        // the program yet: until it is, such a queue ends like one that does nothing.
         if (w.trayIconPresent && !IsWindowVisible(w.window)) {
             const std::wstring name = Translate(e.queueName.c_str());
             ShowTrayBalloon(w.window, Translate(L"Queue finished"),
@@ -49,7 +46,7 @@ void WindowTick(MainWindow& w) {
     DownloadManager& m = Manager();
     RunManagerTick(m);
     RefreshList(w);
-    HandleCompleted(w, m.TakeCompleted());
+    HandleCompleted(m.TakeCompleted());
     HandleFinishedQueues(w, m.TakeFinishedQueues());
     if (!IsWindow(w.window)) return;
     // Link hand-overs and the update offer join this sequence with the browser integration
