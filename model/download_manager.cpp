@@ -17,10 +17,9 @@ DownloadManager& Manager() {
     return manager;
 }
 
-DownloadSnapshot MakeSnapshot(const DownloadItem& item) {
-    DownloadSnapshot s;
+void FillSnapshot(const DownloadItem& item, DownloadSnapshot& s) {
     s.id = item.id;
-    s.url = item.url;
+    s.url = item.url;  // assignments reuse the target's storage
     s.fileName = item.fileName;
     s.path = item.path;
     s.category = item.category;
@@ -37,6 +36,7 @@ DownloadSnapshot MakeSnapshot(const DownloadItem& item) {
     s.added = item.added;
     s.lastStart = item.lastStart;
     s.segments = item.segments;
+    s.busySegments.clear();
     for (size_t i = 0; i < item.segmentBusy.size() && i < item.segments.size(); ++i)
         if (item.segmentBusy[i]) s.busySegments.push_back(static_cast<int32_t>(i));
     s.connections = item.connections;
@@ -46,6 +46,11 @@ DownloadSnapshot MakeSnapshot(const DownloadItem& item) {
     s.partCount = item.partCount;
     s.partsDone = static_cast<int32_t>(
         std::count_if(item.partDone.begin(), item.partDone.end(), [](uint8_t d) { return d != 0; }));
+}
+
+DownloadSnapshot MakeSnapshot(const DownloadItem& item) {
+    DownloadSnapshot s;
+    FillSnapshot(item, s);
     return s;
 }
 
@@ -55,6 +60,12 @@ std::vector<DownloadSnapshot> DownloadManager::SnapshotAll() {
     all.reserve(downloads.size());
     for (const auto& item : downloads) all.push_back(MakeSnapshot(*item));
     return all;
+}
+
+void DownloadManager::SnapshotAllInto(std::vector<DownloadSnapshot>& all) {
+    std::lock_guard guard(lock);
+    all.resize(downloads.size());
+    for (size_t i = 0; i < downloads.size(); ++i) FillSnapshot(*downloads[i], all[i]);
 }
 
 std::optional<DownloadSnapshot> DownloadManager::SnapshotOne(int32_t id) {

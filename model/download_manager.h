@@ -62,6 +62,9 @@ struct DownloadManager {
 
     // Each takes the manager lock itself; call them without holding it.
     std::vector<DownloadSnapshot> SnapshotAll();
+    // The same into an existing vector, reusing its strings' storage: the window's
+    // refresh takes this four times a second over the whole list.
+    void SnapshotAllInto(std::vector<DownloadSnapshot>& all);
     std::optional<DownloadSnapshot> SnapshotOne(int32_t id);
     std::vector<DownloadQueue> CopyQueues();  // date stamps reset to -1
     bool IsQueueRunning(int32_t id);
@@ -78,5 +81,6 @@ DownloadManager& Manager();
 
 // Caller holds the manager lock.
 DownloadSnapshot MakeSnapshot(const DownloadItem& item);
+void FillSnapshot(const DownloadItem& item, DownloadSnapshot& snapshot);
 
 }  // namespace vonu

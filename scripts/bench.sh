@@ -14,12 +14,15 @@ servers="$build/bench-servers"
 cleanup() {
   python3 "$top/tests/servers/test_servers.py" stop "$servers" >/dev/null 2>&1 || true
   wine_prefix_stop
+  xvfb_stop
 }
 trap cleanup EXIT
+# The main window benchmark needs a display: a virtual one, as the tests use.
+xvfb_start
 wine_prefix_setup "$build"
 
 status=0
-for bench in list_bench limiter_bench; do
+for bench in list_bench limiter_bench main_window_bench; do
   echo "== $bench"
   wine "$build/bin/$bench.exe" || status=1
 done

@@ -1,92 +1,436 @@
 #include "ui/main_window.h"
 
+#include <windowsx.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "app/localization.h"
+#include "app/localize_window.h"
 #include "app/resource.h"
 #include "app/single_instance.h"
 #include "manager/control.h"
-#include "manager/tick.h"
-#include "model/list_file.h"
+#include "model/categories.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
+#include "ui/commands.h"
+#include "ui/icon_painter.h"
+#include "ui/main_window_layout.h"
+#include "ui/main_window_state.h"
+#include "ui/toolbar.h"
+#include "ui/tray_icon.h"
+#include "ui/ui_scale.h"
+#include "ui/view_nodes.h"
+#include "ui/view_tree.h"
+#include "ui/window_tick.h"
 
 namespace vonu {
+
+CommandContext MainWindow::Context() const {
+    CommandContext c;
+    const std::vector<int32_t> ids = list.SelectedIds();
+    if (!ids.empty()) {
+        const std::unordered_set<int32_t> wanted(ids.begin(), ids.end());
+        for (const DownloadSnapshot& d : snapshot)
+            if (wanted.count(d.id)) c.selected.push_back(&d);
+    }
+    c.all = &snapshot;
+    c.queues = queues;
+    c.node = currentNode;
+    return c;
+}
+
+MainWindow* MainWindowOf(HWND window) {
+    return reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+void RefreshList(MainWindow& w) {
+    DownloadManager& m = Manager();
+    m.SnapshotAllInto(w.snapshot);
+    w.queues = m.CopyQueues();
+    std::vector<const DownloadSnapshot*> visible;
+    visible.reserve(w.snapshot.size());
+    for (const DownloadSnapshot& d : w.snapshot)
+        if (ShownUnderNode(w.currentNode, d, w.categoryNames)) visible.push_back(&d);
+    w.list.Update(visible);
+    w.status.Show(MakeStatusTexts(w.snapshot, w.queues, m.LimiterOn, m.SpeedLimitKB));
+    UpdateQueueLabels(w.tree, w.queues);
+    if (w.trayIconPresent) {
+        // The shell takes a few milliseconds per change, and the speed in the tip changes every
+        // tick: a changed tip goes at most once a second, except the idle one, at once.
+        const std::wstring tip = TrayTipText(w.snapshot).substr(0, 127);
+        const ULONGLONG now = GetTickCount64();
+        const bool idle = tip == Translate(L"Vonu Download Manager");
+        if (tip != w.lastTooltip && (idle || now - w.lastTooltipSent >= 1000)) {
+            SetTrayTip(w.window, tip);
+            w.lastTooltip = tip;
+            w.lastTooltipSent = now;
+        }
+    }
+    UpdateToolbarButtons(w);
+}
+
+void RebuildCategories(MainWindow& w) {
+    const std::vector<std::wstring> old = w.categoryNames;
+    w.categoryNames = CategoryNames(Manager());
+    w.currentNode = RebuildCategoryNodes(w.tree, old, w.categoryNames, w.currentNode);
+}
+
+void RebuildQueues(MainWindow& w) {
+    w.queues = Manager().CopyQueues();
+    w.currentNode = RebuildQueueNodes(w.tree, w.queues, w.currentNode);
+}
+
+void BringMainWindowForward(MainWindow& w) { BringForward(w.window); }
+
+void CloseForExit(MainWindow& w) {
+    w.exiting = true;
+    PostMessageW(w.window, WM_CLOSE, 0, 0);
+}
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"VonuMainFrame";
-constexpr UINT_PTR kTickTimer = 1;
-
-// Timer 1, every 250 ms: the manager tick, and every 8th time the list when it changed.
-void OnTickTimer() {
-    static unsigned ticks = 0;
-    Tick(Manager());
-    if (++ticks % 8 == 0) (void)SaveList(Manager(), DataFolder(), false);
-}
 
 // Every queue stops, every download is cancelled and its threads joined, and the list is
-// saved: on exit and when Windows ends the session. Runs once; the process ends after it.
-void StopEverythingOnce() {
-    static bool done = false;
-    if (done) return;
-    done = true;
-    (void)StopEverything(Manager(), DataFolder());
+// saved. Runs once: at close, or when Windows ends the session.
+void ShutDownModel(MainWindow& w) {
+    if (w.shutDown) return;
+    w.shutDown = true;
+    KillTimer(w.window, kTickTimer);
+    (void)StopEverything(Manager(), w.dataFolder);
 }
 
-void OnDestroy(HWND window) {
-    KillTimer(window, kTickTimer);
-    RemovePropW(window, kMainWindowProperty);
-    StopEverythingOnce();
+HFONT MessageFont() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+void AddToolbarButtons(HWND toolbar) {
+    AddToolbarButton(toolbar, ID_TASKS_ADD_DOWNLOAD, L"Add Link", kIconAddLink);
+    AddToolbarButton(toolbar, ID_FILE_RESUME, L"Resume", kIconResume);
+    AddToolbarButton(toolbar, ID_FILE_STOP, L"Stop", kIconStop);
+    AddToolbarButton(toolbar, ID_DOWNLOADS_STOP_ALL, L"Stop All", kIconStopAll);
+    AddToolbarSeparator(toolbar);
+    AddToolbarButton(toolbar, ID_FILE_DELETE, L"Delete", kIconDelete);
+    AddToolbarButton(toolbar, ID_DOWNLOADS_DELETE_COMPLETED, L"Clear Finished", kIconClearFinished);
+    AddToolbarSeparator(toolbar);
+    AddToolbarButton(toolbar, ID_DOWNLOADS_OPTIONS, L"Options", kIconOptions);
+    AddToolbarButton(toolbar, ID_QUEUES_SCHEDULER, L"Scheduler", kIconScheduler);
+    AddToolbarButton(toolbar, ID_TASKS_SITE_GRABBER, L"Find Files", kIconFindFiles);
+    AddToolbarSeparator(toolbar);
+    AddToolbarButton(toolbar, ID_QUEUES_START, L"Run Queue", kIconRunQueue);
+    AddToolbarButton(toolbar, ID_QUEUES_STOP, L"Pause Queue", kIconPauseQueue);
+}
+
+// --- Message handlers: one per message ----------------------------------------------------
+
+LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
+    HWND window = w.window;
+    SetWindowTextW(window, Translate(L"Vonu Download Manager"));
+    if (HMENU menu = GetMenu(window)) {
+        LocalizeMenu(menu);
+        DrawMenuBar(window);
+    }
+    w.font = MessageFont();
+    w.treeWidth = Px(200);
+    w.toolbar = CreateToolbar(window, w.instance, w.font);
+    if (!w.toolbar) return -1;
+    AddToolbarButtons(w.toolbar);
+    w.tree = CreateViewTree(window, w.instance, w.font, &w.treeImages);
+    if (!w.tree || !w.list.Create(window, w.instance, w.font) || !w.status.Create(window, w.instance, w.font))
+        return -1;
+
+    RebuildCategories(w);
+    RebuildQueues(w);
+    TreeView_SelectItem(w.tree, TreeView_GetRoot(w.tree));
+    w.currentNode = kNodeAll;
+
+    w.smallIcon =
+        static_cast<HICON>(LoadImageW(w.instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    w.trayIconPresent = AddTrayIcon(window, w.smallIcon);
+    w.lastTooltip = Translate(L"Vonu Download Manager");
+
+    LayOutMainWindow(w);
+    RefreshList(w);
+    SetTimer(window, kTickTimer, kTickMilliseconds, nullptr);
+    // Last, so whoever finds the window by it (a second start, the browser host, the setup
+    // program) finds it whole.
+    SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    return 0;
+}
+
+LRESULT OnSize(MainWindow& w, WPARAM, LPARAM) {
+    LayOutMainWindow(w);
+    return 0;
+}
+
+LRESULT OnPaint(MainWindow& w, WPARAM, LPARAM) {
+    PaintMainWindow(w);
+    return 0;
+}
+
+LRESULT OnEraseBackground(MainWindow&, WPARAM, LPARAM) { return 1; }
+
+LRESULT OnSetCursor(MainWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (reinterpret_cast<HWND>(wParam) == w.window && LOWORD(lParam) == HTCLIENT) {
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(w.window, &p);
+        if (OverSplitter(w, p)) {
+            SetCursor(LoadCursorW(nullptr, IDC_SIZEWE));
+            return TRUE;
+        }
+    }
+    return DefWindowProcW(w.window, WM_SETCURSOR, wParam, lParam);
+}
+
+LRESULT OnLeftButtonDown(MainWindow& w, WPARAM, LPARAM lParam) {
+    if (OverSplitter(w, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) BeginSplitterDrag(w);
+    return 0;
+}
+
+LRESULT OnMouseMove(MainWindow& w, WPARAM, LPARAM lParam) {
+    DragSplitter(w, GET_X_LPARAM(lParam));
+    return 0;
+}
+
+LRESULT OnLeftButtonUp(MainWindow& w, WPARAM, LPARAM) {
+    EndSplitterDrag(w);
+    return 0;
+}
+
+LRESULT OnCaptureChanged(MainWindow& w, WPARAM, LPARAM) {
+    w.splitterDragging = false;
+    return 0;
+}
+
+LRESULT OnTimer(MainWindow& w, WPARAM wParam, LPARAM) {
+    if (wParam == kTickTimer) WindowTick(w);
+    return 0;
+}
+
+LRESULT OnCommand(MainWindow& w, WPARAM wParam, LPARAM) {
+    RunCommand(w, LOWORD(wParam));
+    return 0;
+}
+
+LRESULT OnListNotify(MainWindow& w, NMHDR& header) {
+    switch (header.code) {
+        case LVN_GETDISPINFOW:
+            w.list.FillDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(header));
+            return 0;
+        case LVN_KEYDOWN: {
+            const WORD key = reinterpret_cast<NMLVKEYDOWN&>(header).wVKey;
+            if (key == VK_DELETE)
+                RunCommand(w, ID_FILE_DELETE);
+            else if (key == 'A' && (GetKeyState(VK_CONTROL) & 0x8000))
+                RunCommand(w, ID_LIST_SELECT_ALL);
+            return 0;
+        }
+        case NM_RETURN:
+        case NM_DBLCLK:
+            if (w.list.SelectedIds().size() == 1) RunCommand(w, ID_FILE_PROPERTIES);
+            return 0;
+    }
+    return 0;
+}
+
+LRESULT OnTreeNotify(MainWindow& w, NMHDR& header) {
+    if (header.code != TVN_SELCHANGEDW || GetPropW(w.tree, L"VonuRebuilding")) return 0;
+    const auto& change = reinterpret_cast<NMTREEVIEWW&>(header);
+    w.currentNode = static_cast<int>(change.itemNew.lParam);
+    w.list.Clear();
+    RefreshList(w);
+    return 0;
+}
+
+LRESULT OnNotify(MainWindow& w, WPARAM, LPARAM lParam) {
+    auto& header = *reinterpret_cast<NMHDR*>(lParam);
+    if (header.hwndFrom == w.list.window()) return OnListNotify(w, header);
+    if (header.hwndFrom == w.tree) return OnTreeNotify(w, header);
+    return 0;
+}
+
+POINT ContextPoint(HWND control, LPARAM lParam) {
+    POINT p{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (lParam == -1) {  // from the keyboard: at the control's top left corner
+        RECT r;
+        GetWindowRect(control, &r);
+        p = {r.left + Px(8), r.top + Px(8)};
+    }
+    return p;
+}
+
+LRESULT OnContextMenu(MainWindow& w, WPARAM wParam, LPARAM lParam) {
+    const HWND from = reinterpret_cast<HWND>(wParam);
+    if (from == w.list.window()) {
+        ShowListMenu(w, ContextPoint(from, lParam));
+    } else if (from == w.tree) {
+        if (lParam != -1) {
+            TVHITTESTINFO hit{};
+            hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            ScreenToClient(w.tree, &hit.pt);
+            if (HTREEITEM item = TreeView_HitTest(w.tree, &hit)) TreeView_SelectItem(w.tree, item);
+        }
+        ShowTreeMenu(w, ContextPoint(from, lParam));
+    }
+    return 0;
+}
+
+LRESULT OnInitMenuPopup(MainWindow& w, WPARAM wParam, LPARAM) {
+    UpdateMenuItems(w, reinterpret_cast<HMENU>(wParam));
+    return 0;
+}
+
+LRESULT OnClose(MainWindow& w, WPARAM, LPARAM) {
+    if (w.exiting || !Manager().MinToTray || !w.trayIconPresent) {
+        ShutDownModel(w);
+        DestroyWindow(w.window);
+        return 0;
+    }
+    ShowWindow(w.window, SW_HIDE);
+    if (!w.closeBalloonShown) {
+        w.closeBalloonShown = true;
+        ShowTrayBalloon(w.window, Translate(L"Vonu is still running"),
+                        Translate(L"Downloads continue here. Right-click this icon to exit."));
+    }
+    return 0;
+}
+
+LRESULT OnQueryEndSession(MainWindow&, WPARAM, LPARAM) { return TRUE; }
+
+LRESULT OnEndSession(MainWindow& w, WPARAM wParam, LPARAM) {
+    if (wParam) ShutDownModel(w);  // Windows may end the process as soon as this returns
+    return 0;
+}
+
+LRESULT OnDestroy(MainWindow& w, WPARAM, LPARAM) {
+    RemovePropW(w.window, kMainWindowProperty);
+    if (w.trayIconPresent) DeleteTrayIcon(w.window);
+    w.trayIconPresent = false;
+    ShutDownModel(w);
     PostQuitMessage(0);
+    return 0;
+}
+
+LRESULT OnTrayIcon(MainWindow& w, WPARAM, LPARAM lParam) {
+    switch (LOWORD(lParam)) {
+        case WM_LBUTTONDBLCLK:
+        case NIN_SELECT:
+        case NIN_KEYSELECT:
+        case NIN_BALLOONUSERCLICK:
+            BringMainWindowForward(w);
+            break;
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU:
+            ShowTrayMenu(w);
+            break;
+    }
+    return 0;
+}
+
+using Handler = LRESULT (*)(MainWindow&, WPARAM, LPARAM);
+
+const std::unordered_map<UINT, Handler>& Handlers() {
+    static const std::unordered_map<UINT, Handler> table = {
+        {WM_CREATE, OnCreate},
+        {WM_SIZE, OnSize},
+        {WM_PAINT, OnPaint},
+        {WM_ERASEBKGND, OnEraseBackground},
+        {WM_SETCURSOR, OnSetCursor},
+        {WM_LBUTTONDOWN, OnLeftButtonDown},
+        {WM_MOUSEMOVE, OnMouseMove},
+        {WM_LBUTTONUP, OnLeftButtonUp},
+        {WM_CAPTURECHANGED, OnCaptureChanged},
+        {WM_TIMER, OnTimer},
+        {WM_COMMAND, OnCommand},
+        {WM_NOTIFY, OnNotify},
+        {WM_CONTEXTMENU, OnContextMenu},
+        {WM_INITMENUPOPUP, OnInitMenuPopup},
+        {WM_CLOSE, OnClose},
+        {WM_QUERYENDSESSION, OnQueryEndSession},
+        {WM_ENDSESSION, OnEndSession},
+        {WM_DESTROY, OnDestroy},
+        {kTrayMessage, OnTrayIcon},
+    };
+    return table;
+}
+
+void FreeWindow(MainWindow* w) {
+    if (w->treeImages) ImageList_Destroy(w->treeImages);
+    if (w->font) DeleteObject(w->font);
+    if (w->smallIcon) DestroyIcon(w->smallIcon);
+    delete w;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-            if (LOWORD(wParam) == ID_APP_EXIT) {
-                PostMessageW(window, WM_CLOSE, 0, 0);
-                return 0;
-            }
-            break;
-        case WM_TIMER:
-            if (wParam == kTickTimer) {
-                OnTickTimer();
-                return 0;
-            }
-            break;
-        case WM_ENDSESSION:
-            // Windows may end the process as soon as this returns.
-            if (wParam) StopEverythingOnce();
-            return 0;
-        case WM_DESTROY:
-            OnDestroy(window);
-            return 0;
+    if (message == WM_NCCREATE) {
+        auto* w = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        w->window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(w));
     }
+    MainWindow* w = MainWindowOf(window);
+    if (!w) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        FreeWindow(w);
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == w->taskbarCreatedMessage && message != 0) {
+        // Explorer restarted: the icon comes back with the default tip.
+        w->trayIconPresent = AddTrayIcon(window, w->smallIcon);
+        w->lastTooltip = Translate(L"Vonu Download Manager");
+        return 0;
+    }
+    auto found = Handlers().find(message);
+    if (found != Handlers().end()) return found->second(*w, wParam, lParam);
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-HWND CreateMainWindow(HINSTANCE instance) {
+HWND CreateMainWindow(HINSTANCE instance) { return CreateMainWindow(instance, DataFolder()); }
+
+HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME));
-    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                               GetSystemMetrics(SM_CXSMICON),
-                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hIconSm =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = kClassName;
     wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINFRAME);
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return nullptr;
 
+    auto* state = new MainWindow;
+    state->instance = instance;
+    state->dataFolder = dataFolder;
+    state->taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
+
+    RECT work{0, 0, 1280, 800};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int width = std::min(Px(1200), static_cast<int>((work.right - work.left) * 95 / 100));
+    const int height = std::min(Px(680), static_cast<int>((work.bottom - work.top) * 95 / 100));
     wchar_t title[256] = {};
     LoadStringW(instance, IDR_MAINFRAME, title, 256);
-    HWND window = CreateWindowExW(0, kClassName, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  900, 600, nullptr, nullptr, instance, nullptr);
-    if (!window) return nullptr;
-    SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
-    SetTimer(window, kTickTimer, kTickPeriodMs, nullptr);
+    HWND window = CreateWindowExW(0, kClassName, title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, width, height, nullptr, nullptr, instance, state);
+    // On failure WM_NCDESTROY has already freed the state.
     return window;
+}
+
+void RunWindowTick(HWND mainWindow) {
+    if (MainWindow* w = MainWindowOf(mainWindow)) WindowTick(*w);
 }
 
 }  // namespace vonu

@@ -1,16 +1,27 @@
-// The main window. This is the first, plain form: a frame with the menu, title and icon of
-// resource 128, carrying the VonuMainWindow property by which a second instance, the
-// native messaging host and the setup program find it. The Exit command (57665) closes it,
-// also when posted from another process; closing stops every download and saves the list
-// (also when Windows ends the session). Its timer runs the manager tick every 250 ms and
-// saves the list, when it changed, every 2 seconds.
+// The main window: toolbar, the tree of views beside the download list with a splitter
+// between them, and the status bar. Its 250 ms timer drives the program: the manager tick,
+// a list refresh from a fresh snapshot, finished downloads and queues, and saving the list
+// every two seconds when it changed.
+//
+// Contracts with the outside: the window carries the VonuMainWindow property (a second
+// instance, the native messaging host and the setup program find it by it); the Exit
+// command (57665) closes the program, also when posted from another process. Closing hides
+// the window to the notification area when MinToTray is on and the icon exists; otherwise,
+// and when Windows ends the session, every download is stopped and the list saved.
 #pragma once
 
 #include <windows.h>
 
+#include <string>
+
 namespace vonu {
 
-// Creates the window hidden; null on failure.
+// Creates the window hidden; null on failure. The list and settings are saved in the
+// data folder ("%APPDATA%\Vonu" unless given).
 HWND CreateMainWindow(HINSTANCE instance);
+HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder);
+
+// One window tick, as timer 1 runs it (for the benchmark).
+void RunWindowTick(HWND mainWindow);
 
 }  // namespace vonu

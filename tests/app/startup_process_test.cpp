@@ -58,7 +58,8 @@ protected:
 TEST_F(Startup, SecondStartRestoresTheFirstWindowAndExits) {
     HWND first = StartFirst();
     ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(IsWindowVisible(first));
+    // The window can be found a moment before start-up shows it.
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(first) != 0; }));
     ShowWindow(first, SW_MINIMIZE);
     ASSERT_TRUE(WaitUntil(5000, [&] { return IsIconic(first) != 0; }));
 

@@ -1,0 +1,152 @@
+#include "tests/support/remote_controls.h"
+
+namespace vonu::test {
+namespace {
+
+// A block of memory in the process that owns a window, freed at scope end.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, size_t size) : size_(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (process_)
+            address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (address_) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+        if (process_) CloseHandle(process_);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    char* at(size_t offset) const { return static_cast<char*>(address_) + offset; }
+    bool Write(size_t offset, const void* data, size_t n) const {
+        return address_ && offset + n <= size_ && WriteProcessMemory(process_, at(offset), data, n, nullptr);
+    }
+    bool Read(size_t offset, void* data, size_t n) const {
+        return address_ && offset + n <= size_ && ReadProcessMemory(process_, at(offset), data, n, nullptr);
+    }
+    std::wstring ReadText(size_t offset, size_t chars) const {
+        std::wstring text(chars, L'\0');
+        if (!Read(offset, text.data(), chars * sizeof(wchar_t))) return {};
+        text.resize(wcsnlen(text.c_str(), chars));
+        return text;
+    }
+
+private:
+    HANDLE process_ = nullptr;
+    void* address_ = nullptr;
+    size_t size_ = 0;
+};
+
+constexpr size_t kTextChars = 1024;
+constexpr size_t kTextOffset = 512;  // the record first, the text after it
+
+}  // namespace
+
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[64] = {};
+        GetClassNameW(child, name, 64);
+        if (_wcsicmp(name, className) == 0) return child;
+    }
+    return nullptr;
+}
+
+int ListViewRowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+std::wstring ListViewText(HWND list, int row, int column) {
+    RemoteBuffer buffer(list, kTextOffset + kTextChars * sizeof(wchar_t));
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(buffer.at(kTextOffset));
+    item.cchTextMax = kTextChars;
+    if (!buffer.Write(0, &item, sizeof item)) return L"(unreadable)";
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(buffer.at(0)));
+    return buffer.ReadText(kTextOffset, kTextChars);
+}
+
+std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns) {
+    std::vector<std::vector<std::wstring>> rows;
+    const int count = ListViewRowCount(list);
+    for (int r = 0; r < count; ++r) {
+        std::vector<std::wstring> cells;
+        for (int c = 0; c < columns; ++c) cells.push_back(ListViewText(list, r, c));
+        rows.push_back(cells);
+    }
+    return rows;
+}
+
+void ListViewSelect(HWND list, const std::vector<int>& rows) {
+    RemoteBuffer buffer(list, sizeof(LVITEMW));
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = 0;
+    buffer.Write(0, &item, sizeof item);
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(buffer.at(0)));
+    bool first = true;
+    for (int row : rows) {
+        item.state = LVIS_SELECTED | (first ? LVIS_FOCUSED : 0);
+        first = false;
+        buffer.Write(0, &item, sizeof item);
+        SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(buffer.at(0)));
+    }
+}
+
+std::wstring ListViewHeaderText(HWND list, int column) {
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    RemoteBuffer buffer(header, kTextOffset + kTextChars * sizeof(wchar_t));
+    HDITEMW item{};
+    item.mask = HDI_TEXT;
+    item.pszText = reinterpret_cast<wchar_t*>(buffer.at(kTextOffset));
+    item.cchTextMax = kTextChars;
+    if (!buffer.Write(0, &item, sizeof item)) return L"(unreadable)";
+    SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(buffer.at(0)));
+    return buffer.ReadText(kTextOffset, kTextChars);
+}
+
+std::wstring StatusBarText(HWND bar, int pane) {
+    RemoteBuffer buffer(bar, kTextChars * sizeof(wchar_t));
+    const LRESULT info = SendMessageW(bar, SB_GETTEXTLENGTHW, pane, 0);
+    if (LOWORD(info) >= kTextChars) return L"(too long)";
+    SendMessageW(bar, SB_GETTEXTW, pane, reinterpret_cast<LPARAM>(buffer.at(0)));
+    return buffer.ReadText(0, kTextChars);
+}
+
+std::vector<HTREEITEM> TreeRoots(HWND tree) {
+    std::vector<HTREEITEM> items;
+    auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+        items.push_back(item);
+    return items;
+}
+
+std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM parent) {
+    std::vector<HTREEITEM> items;
+    auto item = reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(parent)));
+    for (; item; item = reinterpret_cast<HTREEITEM>(
+                     SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))))
+        items.push_back(item);
+    return items;
+}
+
+std::wstring TreeItemText(HWND tree, HTREEITEM handle) {
+    RemoteBuffer buffer(tree, kTextOffset + kTextChars * sizeof(wchar_t));
+    TVITEMW item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = handle;
+    item.pszText = reinterpret_cast<wchar_t*>(buffer.at(kTextOffset));
+    item.cchTextMax = kTextChars;
+    if (!buffer.Write(0, &item, sizeof item)) return L"(unreadable)";
+    SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(buffer.at(0)));
+    return buffer.ReadText(kTextOffset, kTextChars);
+}
+
+void TreeSelect(HWND tree, HTREEITEM item) {
+    SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+}  // namespace vonu::test

@@ -1,0 +1,33 @@
+// Reading and driving the common controls of another process (the running Vonu.exe), as a
+// test driver must: messages whose parameters point to memory go through a buffer
+// allocated in the target process (VirtualAllocEx) and read back with ReadProcessMemory.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+namespace vonu::test {
+
+// The first direct child of `parent` with the window class `className`.
+HWND ChildOfClass(HWND parent, const wchar_t* className);
+
+int ListViewRowCount(HWND list);
+std::wstring ListViewText(HWND list, int row, int column);
+// Every row's texts, row by row.
+std::vector<std::vector<std::wstring>> ListViewRows(HWND list, int columns);
+// Selects exactly these rows (and focuses the first).
+void ListViewSelect(HWND list, const std::vector<int>& rows);
+std::wstring ListViewHeaderText(HWND list, int column);
+
+std::wstring StatusBarText(HWND bar, int pane);
+
+// Tree items: roots in order, children of an item in order, an item's text.
+std::vector<HTREEITEM> TreeRoots(HWND tree);
+std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item);
+std::wstring TreeItemText(HWND tree, HTREEITEM item);
+void TreeSelect(HWND tree, HTREEITEM item);
+
+}  // namespace vonu::test

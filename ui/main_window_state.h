@@ -1,0 +1,70 @@
+// What the main window owns. One instance per process, reached through the window's
+// GWLP_USERDATA; every field is touched only on the user-interface thread.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/download_snapshot.h"
+#include "model/download_types.h"
+#include "ui/command_rules.h"
+#include "ui/download_list.h"
+#include "ui/status_bar.h"
+
+namespace vonu {
+
+struct MainWindow {
+    HWND window = nullptr;
+    HINSTANCE instance = nullptr;
+    std::wstring dataFolder;  // where list.ini and settings.ini are saved
+
+    HWND toolbar = nullptr;
+    HWND tree = nullptr;
+    DownloadList list;
+    StatusBar status;
+    HFONT font = nullptr;             // the system message font (owned)
+    HIMAGELIST treeImages = nullptr;  // owned
+    HICON smallIcon = nullptr;        // for the tray (owned)
+
+    int currentNode = 1;
+    std::vector<std::wstring> categoryNames;
+    int treeWidth = 200;
+    bool splitterDragging = false;
+
+    // The last refresh's copy of every download; commands and their enabling read this.
+    // Pointers into it stay valid only until the next refresh (a modal dialog's loop runs ticks).
+    std::vector<DownloadSnapshot> snapshot;
+    std::vector<DownloadQueue> queues;  // copied with the snapshot
+
+    bool trayIconPresent = false;
+    bool exiting = false;
+    bool closeBalloonShown = false;
+    std::wstring lastTooltip;
+    ULONGLONG lastTooltipSent = 0;  // GetTickCount64 of the last tip sent
+    uint64_t tickCounter = 0;
+    bool shutDown = false;  // the model was stopped and saved
+    UINT taskbarCreatedMessage = 0;
+
+    // The selected rows' downloads in the snapshot, the snapshot and the queues.
+    CommandContext Context() const;
+};
+
+MainWindow* MainWindowOf(HWND window);
+
+}  // namespace vonu
+
+namespace vonu {
+
+// Main window operations the commands, the tick and the tray use (ui/main_window.cpp).
+void RefreshList(MainWindow& w);
+void RebuildCategories(MainWindow& w);
+void RebuildQueues(MainWindow& w);
+void BringMainWindowForward(MainWindow& w);
+void CloseForExit(MainWindow& w);  // sets the exiting flag and closes the window
+
+}  // namespace vonu

@@ -1,0 +1,9 @@
+#include "ui/manager_tick_hook.h"
+
+#include "manager/tick.h"
+
+namespace vonu {
+
+void RunManagerTick(DownloadManager& manager) { Tick(manager); }
+
+}  // namespace vonu

@@ -1,0 +1,57 @@
+#include "ui/window_tick.h"
+
+#include <mmsystem.h>
+
+#include "app/localization.h"
+#include "app/text_format.h"
+#include "model/download_manager.h"
+#include "model/list_file.h"
+#include "ui/manager_tick_hook.h"
+#include "ui/tray_icon.h"
+
+namespace vonu {
+namespace {
+
+void PlayCompletionSound() {
+    if (!PlaySoundW(L"Notification.Default", nullptr, SND_ALIAS | SND_ASYNC | SND_NODEFAULT))
+        MessageBeep(MB_ICONINFORMATION);
+}
+
+// One sound per completed download. The download's progress window closes and its
+// completion window opens here once those windows are part of the program.
+void HandleCompleted(const std::vector<int32_t>& ids) {
+    if (!Manager().Sound) return;
+    for (size_t i = 0; i < ids.size(); ++i) PlayCompletionSound();
+}
+
+void HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& events) {
+    for (const QueueFinishedEvent& e : events) {
+        if (e.after == static_cast<int32_t>(QueueEndAction::ExitProgram)) {
+            CloseForExit(w);
+            return;  // the remaining events are not acted on
+        }
+        // QueueEndAction::TurnOff needs the 30-second countdown window, which is not part of
+        // the program yet: until it is, such a queue ends like one that does nothing.
+        if (w.trayIconPresent && !IsWindowVisible(w.window)) {
+            const std::wstring name = Translate(e.queueName.c_str());
+            ShowTrayBalloon(w.window, Translate(L"Queue finished"),
+                            FormatText(Translate(L"%s has no more files to download"), name.c_str()));
+        }
+    }
+}
+
+}  // namespace
+
+void WindowTick(MainWindow& w) {
+    DownloadManager& m = Manager();
+    RunManagerTick(m);
+    RefreshList(w);
+    HandleCompleted(m.TakeCompleted());
+    HandleFinishedQueues(w, m.TakeFinishedQueues());
+    if (!IsWindow(w.window)) return;
+    // Link hand-overs and the update offer join this sequence with the browser integration
+    // and the updater.
+    if (++w.tickCounter % 8 == 0) (void)SaveList(m, w.dataFolder, false);  // a failed save retries next time
+}
+
+}  // namespace vonu
