@@ -12,10 +12,12 @@
 #include "app/localization.h"
 #include "app/resource.h"
 #include "model/data_folder.h"
+#include "model/text_encoding.h"
 #include "tests/support/process.h"
 #include "tests/support/remote_controls.h"
 #include "tests/support/sample_list.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/test_servers.h"
 #include "tests/support/window_helpers.h"
 
 namespace vonu {
@@ -280,6 +282,44 @@ TEST_F(MainWindowTest, CommandsChangeTheModelAndTheListSurvivesARestart) {
     EXPECT_TRUE(WaitUntil(3000, [&] {
         return Column(0) == std::vector<std::wstring>{L"holiday-video.mp4", L"album.zip"};
     })) << "the stopped album keeps its queue; the report left it";
+}
+
+// Two downloads from nginx's 64 KB/s location stay running long enough to be stopped: Stop
+// all ends both runs, and the list remembers them as Stopped with their bytes. The user
+// fixed their paths, so the probe keeps them in the test's folder.
+TEST_F(MainWindowTest, StopAllStopsEveryRunningDownload) {
+    ASSERT_TRUE(Servers().ok) << std::string(Servers().error.begin(), Servers().error.end());
+    TempFolder target;
+    std::wstring list;
+    for (int id : {1, 2}) {
+        const std::wstring name = L"slow-" + std::to_wstring(id) + L".bin";
+        list += L"[D" + std::to_wstring(id) + L"]\r\nUrl=" + NginxUrl(L"/slow/20mib.bin") + L"\r\nFile=" + name +
+                L"\r\nPath=" + target.File(name) + L"\r\nCat=General\r\nUserPath=1\r\nSize=-1\r\nState=2\r\nConn=2\r\n"
+                L"Queue=0\r\n\r\n";
+    }
+    SeedVonuData(list, L"Language=en\r\n");
+    ASSERT_NO_FATAL_FAILURE(Start(2));
+
+    ListViewSelect(list_, {0, 1});
+    Command(ID_FILE_RESUME);
+    auto downloading = [&](const wchar_t* count) {
+        return StatusBarText(status_, 0).find(std::wstring(L" ") + count + L" downloading,") != std::wstring::npos;
+    };
+    const bool running = WaitUntil(15000, [&] { return downloading(L"2"); });
+    ASSERT_TRUE(running) << WideToUtf8(StatusBarText(status_, 0) + L" | " + StatusOf(L"slow-1.bin") + L" | " +
+                                       StatusOf(L"slow-2.bin"));
+    ASSERT_TRUE(WaitUntil(15000, [&] {
+        return FileExists(target.File(L"slow-1.bin.vonu")) && FileExists(target.File(L"slow-2.bin.vonu"));
+    })) << "both runs write their temporary files";
+
+    Command(ID_DOWNLOADS_STOP_ALL);
+    EXPECT_TRUE(WaitUntil(10000, [&] { return downloading(L"0"); }));
+    Stop();
+    const std::wstring saved = Utf16FileText(DataFolder() + L"\\list.ini");
+    size_t at = 0, stopped = 0;
+    while ((at = saved.find(L"State=2", at)) != std::wstring::npos) ++stopped, ++at;
+    EXPECT_EQ(stopped, 2u) << "both downloads are saved as Stopped";
+    EXPECT_NE(saved.find(L"Segs=0,"), std::wstring::npos) << "with their segments, to resume from";
 }
 
 TEST_F(MainWindowTest, ArabicWindowIsMirroredAndTranslated) {
