@@ -16,6 +16,7 @@
 #include "app/version_repair.h"
 #include "engine/http_request.h"
 #include "engine/http_session.h"
+#include "engine/transfer.h"
 #include "manager/worker_entry.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
@@ -58,6 +59,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     LoadAllState(manager, DataFolder());
     OpenHttpSession();  // from the proxy settings just loaded
     SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
+    SetTransferWorker(RunTransfer);             // before anything can start a download
 
     const bool arabic = ChooseArabicInterface(manager.Language, GetUserDefaultUILanguage());
     SetArabicInterface(arabic);

@@ -33,6 +33,8 @@ from http.server import BaseHTTPRequestHandler, HTTPServer
 LOG = []
 LOG_LOCK = threading.Lock()
 LOG_CAP = 20000  # requests kept; the oldest go first
+STATE = {}  # /seg counters per group
+STATE_LOCK = threading.Lock()
 
 
 def body_bytes(size, seed=0):
@@ -112,6 +114,8 @@ class Handler(BaseHTTPRequestHandler):
         self.params = urllib.parse.parse_qs(self.raw_query, keep_blank_values=True)
         if path == "/_log":
             return self.serve_log()
+        if path == "/_stats":
+            return self.serve_stats()
         self.record()
         parts = [p for p in path.split("/") if p]
         name = parts[0] if parts else ""
@@ -133,6 +137,12 @@ class Handler(BaseHTTPRequestHandler):
             blocks = [head for target, head in LOG if tag in head]
         self.send(200, "".join(b + "\r\n" for b in blocks).encode("utf-8"),
                   content_type="text/plain; charset=utf-8")
+
+    def serve_stats(self):
+        with STATE_LOCK:
+            st = dict(STATE.get(self.query("group", ""), {"requests": 0, "active": 0, "max": 0}))
+        text = f"requests={st['requests']}\nactive={st['active']}\nmax={st['max']}\n"
+        self.send(200, text.encode(), content_type="text/plain")
 
     # --- endpoints -----------------------------------------------------------------------
     def ep_file(self, rest):
@@ -317,6 +327,87 @@ class Handler(BaseHTTPRequestHandler):
         proxy = self.query("proxy", "127.0.0.1:1")
         script = f'function FindProxyForURL(url, host) {{ return "PROXY {proxy}"; }}\n'
         self.send(200, script.encode(), content_type="application/x-ns-proxy-autoconfig")
+
+    def ep_seg(self, rest):
+        """/seg?size=N&seed=S&group=G: a ranged file for segmented transfers, with faults:
+        rate=B bytes per second per response (slow_below=X: responses whose range starts
+        below X get slow_rate=B instead); cut=K&cuts=C: the first C responses longer than
+        K bytes stop after K bytes and drop the connection; ignore_after=K: after K requests
+        ranges are answered with 200 and the whole body; change_after=K&size2=M&seed2=S2:
+        after K requests the file is another one. Requests of one group (default: the tag)
+        are counted: /_stats?group=G answers requests, active and the most active at once."""
+        group = self.query("group", self.query("tag", ""))
+        with STATE_LOCK:
+            st = STATE.setdefault(group, {"requests": 0, "active": 0, "max": 0, "cuts": 0})
+            st["requests"] += 1
+            n = st["requests"]
+            st["active"] += 1
+            st["max"] = max(st["max"], st["active"])
+        try:
+            self.serve_seg(st, n)
+        finally:
+            with STATE_LOCK:
+                st["active"] -= 1
+
+    def serve_seg(self, st, n):
+        size, seed = self.int_query("size", 1 << 20), self.int_query("seed", 0)
+        change_after = self.int_query("change_after", 0)
+        if change_after and n > change_after:
+            size, seed = self.int_query("size2", size), self.int_query("seed2", seed)
+        r = self.requested_range(size)
+        ignore_after = self.int_query("ignore_after", 0)
+        if ignore_after and n > ignore_after:
+            r = None
+        if r and r[0] >= size:
+            return self.send(416, b"", [("Content-Range", f"bytes */{size}")])
+        a, b = r if r else (0, size - 1)
+        status = 206 if r else 200
+        rate = self.int_query("rate", 0)
+        if a < self.int_query("slow_below", 0):
+            rate = self.int_query("slow_rate", rate)
+        length = b - a + 1
+        cut = self.int_query("cut", 0)
+        with STATE_LOCK:
+            do_cut = cut and length > cut and st["cuts"] < self.int_query("cuts", 1)
+            if do_cut:
+                st["cuts"] += 1
+        self.send_response(status)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Content-Length", str(length))
+        self.send_header("Accept-Ranges", "bytes")
+        if r:
+            self.send_header("Content-Range", f"bytes {a}-{b}/{size}")
+        self.end_headers()
+        period = 251
+        pattern = body_bytes(65536 + period, seed)
+        pos, end = a, a + (cut if do_cut else length)
+        began = time.monotonic()
+        while pos < end:
+            k = min(65536, end - pos)
+            start = pos % period
+            self.wfile.write(pattern[start:start + k])
+            pos += k
+            if rate > 0:
+                ahead = (pos - a) / rate - (time.monotonic() - began)
+                if ahead > 0:
+                    time.sleep(ahead)
+        self.wfile.flush()
+        if do_cut:
+            self.close_connection = True
+
+    def ep_chunked(self, rest):
+        """/chunked?size=N: N pattern bytes, chunked, with no length anywhere (ranges ignored)."""
+        size = self.int_query("size", 100000)
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Transfer-Encoding", "chunked")
+        self.end_headers()
+        data = body_bytes(size)
+        for i in range(0, size, 50000):
+            piece = data[i:i + 50000]
+            self.wfile.write(b"%x\r\n" % len(piece) + piece + b"\r\n")
+        self.wfile.write(b"0\r\n\r\n")
+        self.wfile.flush()
 
     def wait_for_close(self, limit):
         end = time.monotonic() + limit

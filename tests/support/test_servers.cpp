@@ -150,4 +150,25 @@ std::string PatternBytes(int64_t size, int seed) {
     return out;
 }
 
+FaultCounts FaultStats(const std::wstring& group) {
+    FaultCounts counts;
+    const std::string text = PlainGet(Servers().fault, L"/_stats?group=" + group);
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) {
+            const long long value = std::atoll(line.c_str() + eq + 1);
+            const std::string name = line.substr(0, eq);
+            if (name == "requests") counts.requests = value;
+            if (name == "active") counts.active = value;
+            if (name == "max") counts.maxActive = value;
+        }
+        at = end + 1;
+    }
+    return counts;
+}
+
 }  // namespace vonu::test

@@ -59,6 +59,13 @@ bool WaitUntilTrue(unsigned long milliseconds, F condition) {
     }
 }
 
+// What the fault server's /seg endpoint counted for one group (README.md): requests, the
+// responses being served now, and the most served at once.
+struct FaultCounts {
+    int64_t requests = 0, active = 0, maxActive = 0;
+};
+FaultCounts FaultStats(const std::wstring& group);
+
 // The tests run under Wine (not on Windows): for the few Wine gaps a test must step around.
 bool UnderWine();
 

@@ -1,0 +1,353 @@
+#include "engine/transfer.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "engine/finish.h"
+#include "engine/http_errors.h"
+#include "engine/http_request.h"
+#include "engine/probe.h"
+#include "engine/segments.h"
+#include "engine/speed_limiter.h"
+#include "engine/temp_file.h"
+#include "engine/url.h"
+#include "model/unique_handle.h"
+
+namespace vonu {
+
+namespace {
+
+constexpr DWORD kChunk = 65536;
+constexpr uint32_t kWaitStepMs = 100;
+
+std::atomic<uint32_t> g_delays[4] = {2000, 4000, 8000, 15000};
+
+void SetState(DownloadItem& item, DownloadState s) { item.state = static_cast<int32_t>(s); }
+
+// The total of "bytes A-B/TOTAL"; -1 when it is "*" or missing.
+int64_t ContentRangeTotal(const std::wstring& value) {
+    const size_t slash = value.rfind(L'/');
+    if (slash == std::wstring::npos) return -1;
+    int64_t total = 0;
+    size_t i = slash + 1;
+    for (; i < value.size() && value[i] >= L'0' && value[i] <= L'9'; ++i) {
+        if (total > (INT64_MAX - 9) / 10) return -1;
+        total = total * 10 + (value[i] - L'0');
+    }
+    return i == slash + 1 ? -1 : total;
+}
+
+// Sleeps up to `ms` in 100 ms steps; false when the run began ending meanwhile.
+bool WaitUnlessEnding(const TransferRun& run, uint32_t ms) {
+    for (uint32_t waited = 0; waited < ms; waited += kWaitStepMs) {
+        if (run.Ending()) return false;
+        Sleep(std::min(kWaitStepMs, ms - waited));
+    }
+    return !run.Ending();
+}
+
+void EndRun(std::shared_ptr<DownloadItem>& item, DownloadManager& m, bool setupGood, const std::wstring& tempPath,
+            TransferRun* run);
+
+}  // namespace
+
+void SetRetryDelaysForTests(const std::array<uint32_t, 4>& delaysMs) {
+    for (size_t i = 0; i < 4; ++i) g_delays[i] = delaysMs[i];
+}
+
+std::array<uint32_t, 4> RetryDelays() { return {g_delays[0], g_delays[1], g_delays[2], g_delays[3]}; }
+
+bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
+    DownloadManager& m = run.m;
+    DownloadItem& item = *run.item;
+    const size_t i = static_cast<size_t>(index);
+    int64_t next = 0, end = -1, size = -1;
+    bool resumable = false;
+    std::wstring url;
+    {
+        std::lock_guard guard(m.lock);
+        Segment& s = item.segments[i];
+        if (!item.resumable) s.next = s.start;  // without ranges every attempt starts over
+        next = s.next;
+        end = s.end;
+        resumable = item.resumable;
+        size = item.size;
+        url = item.url;
+    }
+    if (end >= 0 && end < next) return true;
+    if (StartsWithNoCase(url, L"ftp://")) {
+        error = L"FTP downloads are not supported by this build";
+        return false;
+    }
+
+    RequestRecord record;
+    DWORD status = 0;
+    if (!SendGetFollowingRedirects(item, url, resumable ? next : -1, resumable ? end : -1, record, status, error))
+        return false;
+    if (resumable && status != 206) {
+        error = L"The server stopped accepting resume requests (HTTP " + std::to_wstring(status) + L")";
+        return false;
+    }
+    if (resumable && size > 0) {
+        // The known size came from the server's first answer; another total means another
+        // file, and its bytes must not be joined to the ones already here.
+        const int64_t total = ContentRangeTotal(HeaderText(record, WINHTTP_QUERY_CONTENT_RANGE));
+        if (total >= 0 && total != size) {
+            run.serverFileChanged.exchange(true);
+            error = kServerFileChanged;
+            return false;
+        }
+    }
+
+    FileHandle file(CreateFileW(run.tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
+        return false;
+    }
+    LARGE_INTEGER at;
+    at.QuadPart = next;
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) {
+        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
+        return false;
+    }
+
+    std::vector<char> buffer(kChunk);
+    while (!run.Ending()) {
+        DWORD got = 0;
+        if (!WinHttpReadData(static_cast<HINTERNET>(record.request), buffer.data(), kChunk, &got)) {
+            if (run.Ending()) return true;  // the stop closed the request under us
+            error = ErrorTextFor(GetLastError());
+            return false;
+        }
+        if (got == 0) {
+            std::lock_guard guard(m.lock);
+            const Segment& s = item.segments[i];
+            if (s.end < 0) {
+                item.endReached = true;
+                return true;
+            }
+            if (s.next <= s.end) {
+                error = L"The server closed the connection early";
+                return false;
+            }
+            return true;
+        }
+        TakeBytes(got, item.cancel);
+        DWORD toWrite = got;
+        {
+            std::lock_guard guard(m.lock);
+            const Segment& s = item.segments[i];  // a split may have moved its end
+            if (s.end >= 0 && s.end + 1 - s.next < static_cast<int64_t>(toWrite)) {
+                const int64_t left = s.end + 1 - s.next;
+                if (left < 1) return true;  // another connection owns the rest
+                toWrite = static_cast<DWORD>(left);
+            }
+        }
+        DWORD written = 0;
+        if (!WriteFile(file.get(), buffer.data(), toWrite, &written, nullptr) || written != toWrite) {
+            const DWORD code = GetLastError();
+            error = L"Cannot write to disk: " + ErrorTextFor(written != toWrite && code == ERROR_SUCCESS ? ERROR_DISK_FULL : code);
+            return false;
+        }
+        {
+            std::lock_guard guard(m.lock);
+            Segment& s = item.segments[i];
+            s.next += toWrite;
+            if (s.end >= 0 && s.next > s.end) return true;
+        }
+    }
+    return true;
+}
+
+void RunConnection(TransferRun& run, int first) {
+    DownloadManager& m = run.m;
+    DownloadItem& item = *run.item;
+    int index = first;
+    while (index >= 0 && !run.Ending()) {
+        std::wstring error;
+        bool ok = DownloadSegment(run, index, error);
+        const auto delays = RetryDelays();
+        for (size_t retry = 0; !ok && retry < delays.size(); ++retry) {
+            if (!WaitUnlessEnding(run, delays[retry])) break;
+            error.clear();
+            ok = DownloadSegment(run, index, error);
+        }
+        std::lock_guard guard(m.lock);
+        item.segmentBusy[static_cast<size_t>(index)] = 0;
+        if (!ok) {
+            if (!item.cancel && !error.empty()) run.errors.push_back(error);
+            return;
+        }
+        if (run.Ending()) return;
+        index = PickSegmentLocked(m, item);
+    }
+    if (index >= 0) {
+        std::lock_guard guard(m.lock);
+        item.segmentBusy[static_cast<size_t>(index)] = 0;
+    }
+}
+
+void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
+    bool video = false;
+    {
+        std::lock_guard guard(m.lock);
+        video = item->video;
+    }
+    if (video) {
+        {
+            std::lock_guard guard(m.lock);
+            if (!item->cancel) item->lastError = L"Video downloads are not supported by this build";
+        }
+        EndRun(item, m, false, std::wstring(), nullptr);
+        return;
+    }
+
+    while (item->probing && !item->cancel) Sleep(50);
+
+    bool probed = false;
+    {
+        std::lock_guard guard(m.lock);
+        probed = item->probed;
+    }
+    if (!item->cancel && !probed) {
+        if (!ProbeDownload(*item)) {
+            EndRun(item, m, false, std::wstring(), nullptr);
+            return;
+        }
+        std::lock_guard guard(m.lock);
+        video = item->video;
+    }
+    if (video && !item->cancel) {
+        {
+            std::lock_guard guard(m.lock);
+            item->lastError = L"Video downloads are not supported by this build";
+        }
+        EndRun(item, m, false, std::wstring(), nullptr);
+        return;
+    }
+
+    std::wstring tempPath;
+    int64_t size = -1;
+    bool resumable = false, haveSegments = false;
+    int32_t connections = 1;
+    {
+        std::lock_guard guard(m.lock);
+        tempPath = item->path + kTempSuffix;
+        size = item->size;
+        resumable = item->resumable;
+        haveSegments = !item->segments.empty();
+        connections = item->connections;
+    }
+    const bool resume =
+        resumable && haveSegments && GetFileAttributesW(tempPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+
+    if (item->cancel) {
+        EndRun(item, m, true, tempPath, nullptr);
+        return;
+    }
+    if (resume) {
+        std::lock_guard guard(m.lock);
+        item->segments = MergeResumedSegments(std::move(item->segments));
+    } else {
+        // The file is made outside the manager lock: with the sparse mark it is quick, but it
+        // is still a disk operation, and every other download waits on that lock.
+        std::wstring error;
+        if (!CreateTemporaryFile(tempPath, size, error)) {
+            {
+                std::lock_guard guard(m.lock);
+                item->lastError = error;
+            }
+            EndRun(item, m, false, tempPath, nullptr);
+            return;
+        }
+        std::lock_guard guard(m.lock);
+        item->segments = InitialSegments(size, resumable, connections);
+        item->endReached = false;
+    }
+
+    TransferRun run{m, item, tempPath, {}, {}};
+    if (!item->cancel) {
+        {
+            std::lock_guard guard(m.lock);
+            item->segmentBusy.assign(item->segments.size(), 0);
+        }
+        std::vector<std::thread> threads;
+        for (int32_t c = 0; c < std::max(connections, 1); ++c) {
+            int index = PickSegment(m, *item);
+            while (index == kServerLimitReached && threads.empty() && !item->cancel) {
+                Sleep(500);
+                index = PickSegment(m, *item);
+            }
+            if (index < 0) break;
+            try {
+                threads.emplace_back(RunConnection, std::ref(run), index);
+            } catch (const std::system_error&) {
+                std::lock_guard guard(m.lock);
+                item->segmentBusy[static_cast<size_t>(index)] = 0;
+                if (threads.empty())
+                    run.errors.push_back(L"Cannot start the download: the system refused a new thread");
+                break;
+            }
+        }
+        for (std::thread& t : threads) t.join();
+    }
+    EndRun(item, m, true, tempPath, &run);
+}
+
+namespace {
+
+void EndRun(std::shared_ptr<DownloadItem>& item, DownloadManager& m, bool setupGood, const std::wstring& tempPath,
+            TransferRun* run) {
+    bool complete = false, changed = false;
+    {
+        std::lock_guard guard(m.lock);
+        DownloadItem& d = *item;
+        d.segmentBusy.assign(d.segments.size(), 0);
+        d.speed = 0;
+        if (d.cancel) {
+            if (d.State() == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
+        } else if (!setupGood) {
+            SetState(d, DownloadState::Error);
+            if (d.lastError.empty()) d.lastError = L"Download failed";
+        } else if (run && run->serverFileChanged) {
+            // Begin again from nothing next time: a new probe, a new file, new segments.
+            changed = true;
+            SetState(d, DownloadState::Error);
+            d.lastError = kServerFileChanged;
+            d.segments.clear();
+            d.segmentBusy.clear();
+            d.endReached = false;
+            d.probed = false;
+        } else {
+            const std::vector<std::wstring> noErrors;
+            const std::vector<std::wstring>& errors = run ? run->errors : noErrors;
+            if (d.size > 0) {
+                complete = !d.segments.empty();
+                for (const Segment& s : d.segments) complete = complete && s.Finished();
+            } else {
+                complete = d.endReached && errors.empty();
+            }
+            if (!complete) {
+                SetState(d, DownloadState::Error);
+                d.lastError = errors.empty() ? std::wstring(L"Download did not finish") : errors.back();
+            }
+        }
+        m.listDirty = true;
+    }
+    if (changed) DeleteFileW(tempPath.c_str());
+    if (complete) FinishDownload(m, *item, tempPath);
+    {
+        std::lock_guard guard(m.lock);
+        if (!item->cancel) item->runQueueId = 0;
+    }
+    item->workerRunning.exchange(false);
+}
+
+}  // namespace
+
+}  // namespace vonu

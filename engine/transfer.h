@@ -1,0 +1,56 @@
+// The run of an ordinary (not video) download: one worker thread (RunTransfer) makes sure the
+// item is probed, prepares the temporary file (path + ".vonu") and the segments, fresh or
+// resumed from the saved ones, runs up to the item's connections (RunConnection) that fetch
+// byte ranges into the file, and decides the outcome: Stopped, Error with one sentence, or
+// all bytes there, when it hands the file to FinishDownload.
+//
+// Threads: the worker is started by the start operation (manager/control.h) through the
+// worker entry point and keeps its contract (manager/worker_entry.h); it starts and joins its
+// connection threads. Everything shared lives in the item, guarded by the manager lock,
+// which is held only for short steps, never across network or disk waits.
+// `m` must be the process-wide Manager(): the HTTP requests lock it.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/download_manager.h"
+
+namespace vonu {
+
+// The sentence of a run that found another file on the server than the one it had begun.
+inline constexpr wchar_t kServerFileChanged[] = L"The file on the server has changed. Start the download again.";
+
+// What the connections of one run share besides the item.
+struct TransferRun {
+    DownloadManager& m;
+    std::shared_ptr<DownloadItem> item;
+    std::wstring tempPath;
+    std::vector<std::wstring> errors;        // manager lock; a connection that gave up adds its last
+    std::atomic<bool> serverFileChanged{false};  // ends every connection of the run, no retries
+
+    // The run ends its connections: the user stopped it, or its file changed on the server.
+    bool Ending() const { return item->cancel.load() || serverFileChanged.load(); }
+};
+
+// The worker's thread procedure (a TransferWorker).
+void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
+
+// One connection: downloads segments, starting at `first`, until PickSegment has no more,
+// with four retries of a failing segment.
+void RunConnection(TransferRun& run, int first);
+
+// One attempt at one segment over HTTP. True when the segment is finished, was shortened away
+// by a split, or the run is ending; false with a sentence in `error` otherwise.
+[[nodiscard]] bool DownloadSegment(TransferRun& run, int index, std::wstring& error);
+
+// The pauses before retries 1-4, in milliseconds: 2, 4, 8 and 15 seconds. Tests shorten them
+// so they need not wait through the real schedule; the program never calls this.
+void SetRetryDelaysForTests(const std::array<uint32_t, 4>& delaysMs);
+std::array<uint32_t, 4> RetryDelays();
+
+}  // namespace vonu
