@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/ftp_probe.h"
 #include "engine/http_request.h"
 #include "engine/naming.h"
 #include "engine/url.h"
@@ -105,7 +106,15 @@ bool ProbeDownload(DownloadItem& item) {
     if (video) return NotYetSupported(item, L"Video downloads are not supported by this build");
     if (StartsWithNoCase(address, L"ftp://")) {
         item.probing.exchange(true);
-        return NotYetSupported(item, L"FTP downloads are not supported by this build");
+        std::wstring error;
+        const bool ok = ProbeFtp(item, error);
+        {
+            std::lock_guard guard(m.lock);
+            if (!ok && !item.cancel.load()) item.lastError = error;
+            m.listDirty = true;
+        }
+        item.probing.exchange(false);
+        return ok;
     }
 
     item.probing.exchange(true);
