@@ -5,7 +5,9 @@
 // replies and data; it stays open until the process ends. Each probe and each segment
 // attempt has a control connection of its own, registered in its item's open requests from
 // ConnectFtp until ReleaseRequest, so a stop (CloseOpenRequests) closes it, or its open file
-// handle, at once. Worker threads only; no lock is held across the network.
+// handle, at once (on Windows that ends a blocked call; under Wine a blocked read returns
+// only with the next data, and the read loop then sees the cancel flag). Worker threads
+// only; no lock is held across the network.
 #pragma once
 
 #include <string>

@@ -156,23 +156,32 @@ TEST_F(FtpTransfer, StopAndResumeContinuesEverySegmentWhereItStopped) {
     }
 }
 
-TEST_F(FtpTransfer, ServerRefusingRestGetsOneConnectionFromByteZero) {
-    auto d = Add(FtpUrl(FtpServer().noRestPort, tag, L"20mib.bin"), 4);
-    {
+TEST_F(FtpTransfer, ServerRefusingRestOrAnEmptyFileGetsOneConnectionFromByteZero) {
+    struct Case {
+        int port;
+        const wchar_t* name;
+        int64_t size;
+    } cases[] = {{FtpServer().noRestPort, L"20mib.bin", 20 * kMiB}, {FtpServer().port, L"empty.bin", 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.name));
+        tag += L"n";
+        auto d = Add(FtpUrl(c.port, tag, c.name), 4);
+        {
+            std::lock_guard guard(Manager().lock);
+            ASSERT_TRUE(d->probed) << WideToUtf8(d->lastError);
+            EXPECT_FALSE(d->resumable);
+            EXPECT_EQ(d->size, c.size);
+        }
+        StartDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d));
+        ExpectComplete(d, PatternBytes(c.size));
+        const std::vector<FtpSessionLog> sessions = Retrievals();
+        // The probe opened the file once too; the transfer is the one session after it.
+        ASSERT_EQ(sessions.size(), 2u);
+        for (const std::string& command : sessions[1].commands) EXPECT_NE(command.rfind("REST ", 0), 0u) << command;
         std::lock_guard guard(Manager().lock);
-        ASSERT_TRUE(d->probed) << WideToUtf8(d->lastError);
-        EXPECT_FALSE(d->resumable);
-        EXPECT_EQ(d->size, 20 * kMiB);
+        EXPECT_EQ(d->segments.size(), 1u);
     }
-    StartDownload(Manager(), d->id);
-    ASSERT_TRUE(Run(d));
-    ExpectComplete(d, PatternBytes(20 * kMiB));
-    const std::vector<FtpSessionLog> sessions = Retrievals();
-    // The probe opened the file once too; the transfer is the one session after it.
-    ASSERT_EQ(sessions.size(), 2u);
-    for (const std::string& c : sessions[1].commands) EXPECT_NE(c.rfind("REST ", 0), 0u) << c;
-    std::lock_guard guard(Manager().lock);
-    EXPECT_EQ(d->segments.size(), 1u);
 }
 
 TEST_F(FtpTransfer, WrongPasswordFailsTheDownloadWithTheLoginSentence) {

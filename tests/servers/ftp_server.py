@@ -12,7 +12,7 @@ serve: three servers on free ports of 127.0.0.1, all on DIR/root, all with the l
 anonymous (any password) and user / secret:
   FTP_PORT         an ordinary server (REST, SIZE, passive mode)
   FTP_NOREST_PORT  the same, but REST is refused (502), as some servers do
-  FTP_SLOW_PORT    the same as FTP_PORT with data sent at 256 KB/s per transfer
+  FTP_SLOW_PORT    the same as FTP_PORT with data sent evenly at 256 KB/s per transfer
 Every command line received is appended to DIR/commands.log (the FTP_LOG line of
 ports.txt) as "SESSION SERVER USER COMMAND-LINE", so tests can see REST offsets, logins and
 the order of commands. A path "/t/TAG/NAME" is served as "/NAME": a test puts its own tag
@@ -60,7 +60,7 @@ def make_files(root):
 def serve(d):
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.filesystems import AbstractedFS
-    from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
+    from pyftpdlib.handlers import DTPHandler, FTPHandler
     from pyftpdlib.servers import FTPServer
 
     root = os.path.join(d, "root")
@@ -104,9 +104,44 @@ def serve(d):
         def ftp_REST(self, line):
             self.respond("502 REST is not supported by this server.")
 
-    class SlowDTP(ThrottledDTPHandler):
-        read_limit = SLOW_BYTES_PER_SECOND
-        write_limit = SLOW_BYTES_PER_SECOND
+    class SlowDTP(DTPHandler):
+        """Sends at SLOW_BYTES_PER_SECOND in 16 KiB pieces, evenly: pyftpdlib's own
+        ThrottledDTPHandler sends what the socket takes and then sleeps for seconds, which
+        would make a client's stop look slow."""
+
+        ac_out_buffer_size = 16384
+
+        def __init__(self, sock, cmd_channel):
+            super().__init__(sock, cmd_channel)
+            self._began = None
+            self._sent = 0
+            self._pause = None
+
+        def use_sendfile(self):
+            return False
+
+        def send(self, data):
+            sent = super().send(data)
+            now = time.monotonic()
+            if self._began is None:
+                self._began = now
+            self._sent += sent
+            ahead = self._sent / SLOW_BYTES_PER_SECOND - (now - self._began)
+            if ahead > 0.005:
+                self.del_channel()
+
+                def resume():
+                    self._pause = None
+                    if not getattr(self, "_closed", False):
+                        self.add_channel(events=self.ioloop.WRITE)
+
+                self._pause = self.ioloop.call_later(ahead, resume, _errback=self.handle_error)
+            return sent
+
+        def close(self):
+            if self._pause is not None and not self._pause.cancelled:
+                self._pause.cancel()
+            super().close()
 
     class SlowHandler(LoggingHandler):
         server_name = "slow"
