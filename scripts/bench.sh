@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make bench: build, prepare the Wine prefix and run the benchmarks that exist, printing
-# their figures. Exits non-zero when one misses its goal.
+# make bench: build, prepare the Wine prefix and run the benchmarks, printing their figures:
+# the list and limiter benchmarks, then the downloads against aria2c, axel and curl
+# (scripts/bench_transfer.sh). Exits non-zero when one misses its goal.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VONU_BUILD:-$top/build}
@@ -19,6 +20,5 @@ for bench in list_bench limiter_bench; do
 done
 
 echo
-echo "Still to come with the transfer engine: downloading the same files from nginx on"
-echo "127.0.0.1 with Vonu, aria2c, curl and ffmpeg and printing the ratios of one run."
+"$top/scripts/bench_transfer.sh" "$build" || status=1
 exit $status

@@ -11,6 +11,7 @@ packages=(
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
   python3 nginx-light openssl python3-pyftpdlib
+  aria2 axel curl time bc
 )
 
 missing=()

@@ -3,6 +3,8 @@
 #include "app/resource.h"
 #include "app/single_instance.h"
 #include "manager/control.h"
+#include "manager/tick.h"
+#include "model/list_file.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 
@@ -10,6 +12,14 @@ namespace vonu {
 namespace {
 
 constexpr wchar_t kClassName[] = L"VonuMainFrame";
+constexpr UINT_PTR kTickTimer = 1;
+
+// Timer 1, every 250 ms: the manager tick, and every 8th time the list when it changed.
+void OnTickTimer() {
+    static unsigned ticks = 0;
+    Tick(Manager());
+    if (++ticks % 8 == 0) (void)SaveList(Manager(), DataFolder(), false);
+}
 
 // Every queue stops, every download is cancelled and its threads joined, and the list is
 // saved: on exit and when Windows ends the session. Runs once; the process ends after it.
@@ -21,6 +31,7 @@ void StopEverythingOnce() {
 }
 
 void OnDestroy(HWND window) {
+    KillTimer(window, kTickTimer);
     RemovePropW(window, kMainWindowProperty);
     StopEverythingOnce();
     PostQuitMessage(0);
@@ -31,6 +42,12 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         case WM_COMMAND:
             if (LOWORD(wParam) == ID_APP_EXIT) {
                 PostMessageW(window, WM_CLOSE, 0, 0);
+                return 0;
+            }
+            break;
+        case WM_TIMER:
+            if (wParam == kTickTimer) {
+                OnTickTimer();
                 return 0;
             }
             break;
@@ -68,6 +85,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
                                   900, 600, nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
     SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
+    SetTimer(window, kTickTimer, kTickPeriodMs, nullptr);
     return window;
 }
 
