@@ -54,6 +54,10 @@ void* FtpSession() {
 
 bool ConnectFtp(DownloadItem& item, const FtpAddress& address, RequestRecord& record, std::wstring& error) {
     ReleaseRequest(record);  // a record is used for one request at a time
+    if (item.cancel.load()) {  // no login for a download that is already stopping
+        error = L"Cancelled";
+        return false;
+    }
     HINTERNET session = FtpSession();
     if (!session) {
         error = FtpErrorText();

@@ -360,7 +360,7 @@ TEST_F(FtpSegment, StopDuringTheTransferEndsItWithCancelled) {
     EXPECT_TRUE(item->openRequests.empty());
 }
 
-TEST_F(FtpSegment, StoppedItemDoesNotConnect) {
+TEST_F(FtpSegment, StoppedItemGivesCancelledAndKeepsNothingOpen) {
     Prepare(Url(L"small.bin"), 1000, true, {{0, 999, 0}});
     item->cancel.exchange(true);
     std::wstring error;
