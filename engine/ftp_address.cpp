@@ -89,10 +89,6 @@ bool ParseFtpAddress(const std::wstring& address, FtpAddress& out) {
     out.path = DecodePart(std::wstring(path.data(), parts.dwUrlPathLength));
     out.user = DecodePart(std::wstring(user.data(), parts.dwUserNameLength));
     out.password = DecodePart(std::wstring(password.data(), parts.dwPasswordLength));
-    // Caps apply to the decoded parts too (an escape is three characters for one).
-    if (out.host.size() > kHostCap || out.path.size() > kPathCap || out.user.size() > kUserCap ||
-        out.password.size() > kPasswordCap)
-        return false;
     out.port = parts.nPort == 0 ? INTERNET_DEFAULT_FTP_PORT : parts.nPort;
 
     if (out.user.empty()) {
