@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/ftp_address.h"
+#include "engine/ftp_probe.h"
 #include "engine/ftp_session.h"
 #include "engine/http_errors.h"
 #include "engine/speed_limiter.h"
@@ -30,10 +31,12 @@ using WinInetHandle = UniqueHandle<WinInetHandleTraits>;
 
 }  // namespace
 
-bool DownloadFtpSegment(DownloadItem& item, int index, const std::wstring& tempPath, std::wstring& error) {
-    DownloadManager& m = Manager();
+bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
+    DownloadManager& m = run.m;
+    DownloadItem& item = *run.item;
+    const std::wstring& tempPath = run.tempPath;
     const size_t i = static_cast<size_t>(index);
-    int64_t next = 0, end = -1;
+    int64_t next = 0, end = -1, size = -1;
     bool resumable = false;
     std::wstring address;
     {
@@ -47,6 +50,7 @@ bool DownloadFtpSegment(DownloadItem& item, int index, const std::wstring& tempP
         next = s.next;
         end = s.end;
         resumable = item.resumable;
+        size = item.size;
         address = item.url;
     }
     if (end >= 0 && end < next) return true;
@@ -60,10 +64,22 @@ bool DownloadFtpSegment(DownloadItem& item, int index, const std::wstring& tempP
     if (!ConnectFtp(item, ftp, record, error)) return false;
     const HINTERNET connection = static_cast<HINTERNET>(record.connection);
 
-    if (resumable && next > 0) {
-        // REST is refused in ASCII mode by many servers, and a login may start in it.
+    if (resumable) {
+        // REST and SIZE are refused in ASCII mode by many servers, and a login may start in it.
         std::wstring reply, ignored;
         (void)FtpCommandReply(connection, L"TYPE I", reply, ignored);
+        // A server without SIZE cannot tell; one that names another size has another file.
+        if (size > 0 && FtpCommandReply(connection, L"SIZE " + ftp.path, reply, ignored)) {
+            const int64_t now = SizeFromReply(reply);
+            if (now >= 0 && now != size) {
+                run.serverFileChanged.exchange(true);
+                error = kServerFileChanged;
+                return false;
+            }
+        }
+    }
+    if (resumable && next > 0) {
+        std::wstring reply;
         if (!FtpCommandReply(connection, L"REST " + std::to_wstring(next), reply, error)) {
             if (item.cancel.load()) error = L"Cancelled";
             return false;
@@ -94,7 +110,7 @@ bool DownloadFtpSegment(DownloadItem& item, int index, const std::wstring& tempP
     }
 
     std::vector<char> buffer(kChunk);
-    while (!item.cancel.load()) {
+    while (!run.Ending()) {
         DWORD got = 0;
         if (!InternetReadFile(static_cast<HINTERNET>(record.request), buffer.data(), kChunk, &got)) {
             error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
@@ -136,8 +152,9 @@ bool DownloadFtpSegment(DownloadItem& item, int index, const std::wstring& tempP
         s.next += toWrite;
         if (s.end >= 0 && s.next > s.end) return true;
     }
-    // Stopped between two chunks: the segment is not done, and the stop is the reason.
-    error = L"Cancelled";
+    // Ended between two chunks: the segment is not done, and the stop (or another
+    // connection's finding that the file changed) is the reason.
+    error = item.cancel.load() ? std::wstring(L"Cancelled") : std::wstring(kServerFileChanged);
     return false;
 }
 

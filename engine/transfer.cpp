@@ -80,7 +80,7 @@ bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
         url = item.url;
     }
     if (end >= 0 && end < next) return true;
-    if (StartsWithNoCase(url, L"ftp://")) return DownloadFtpSegment(item, index, run.tempPath, error);
+    if (StartsWithNoCase(url, L"ftp://")) return DownloadFtpSegment(run, index, error);
 
     RequestRecord record;
     DWORD status = 0;

@@ -16,6 +16,7 @@
 #include "engine/ftp_segment.h"
 #include "engine/http_request.h"
 #include "engine/probe.h"
+#include "engine/transfer.h"
 #include "tests/engine/ftp_test_support.h"
 #include "tests/support/test_servers.h"
 
@@ -234,11 +235,19 @@ protected:
         item->segments = std::move(segments);
         item->segmentBusy.assign(item->segments.size(), 1);
     }
+    // One attempt at segment i, in a run of its own over `temp`.
+    bool Download(int i, std::wstring& error) {
+        TransferRun run{Manager(), item, temp, {}, {}};
+        const bool ok = DownloadFtpSegment(run, i, error);
+        if (run.serverFileChanged.load()) fileChanged.exchange(true);
+        return ok;
+    }
     Segment SegmentAt(size_t i) {
         std::lock_guard guard(Manager().lock);
         return item->segments[i];
     }
     std::wstring temp;
+    std::atomic<bool> fileChanged{false};  // some Download() found another file on the server
 };
 
 TEST_F(FtpSegment, SegmentsAtTheirOffsetsOverParallelConnectionsAreByteIdenticalWithOneRestEach) {
@@ -257,7 +266,7 @@ TEST_F(FtpSegment, SegmentsAtTheirOffsetsOverParallelConnectionsAreByteIdentical
     std::vector<std::wstring> errors(4);
     std::vector<int> results(4, -1);
     for (int i = 0; i < 4; ++i)
-        threads.emplace_back([&, i] { results[i] = DownloadFtpSegment(*item, i, temp, errors[i]) ? 1 : 0; });
+        threads.emplace_back([&, i] { results[i] = Download(i, errors[i]) ? 1 : 0; });
     for (std::thread& t : threads) t.join();
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(i);
@@ -288,7 +297,7 @@ TEST_F(FtpSegment, NonResumableItemStartsAtByteZeroWithoutRest) {
     // A saved next position means nothing without REST: the attempt starts over.
     Prepare(FtpUrl(FtpServer().noRestPort, tag, L"4mib.bin"), 4 * kMiB, false, {{0, 4 * kMiB - 1, 3 * kMiB}});
     std::wstring error;
-    ASSERT_TRUE(DownloadFtpSegment(*item, 0, temp, error)) << WideToUtf8(error);
+    ASSERT_TRUE(Download(0, error)) << WideToUtf8(error);
     EXPECT_TRUE(ReadBytes(temp) == expected);
     EXPECT_TRUE(RestOffsets(tag).empty());
     EXPECT_EQ(SegmentAt(0).next, 4 * kMiB);
@@ -306,7 +315,8 @@ TEST_F(FtpSegment, EndsOfDataAndRefusals) {
         bool endReached;
     } cases[] = {
         {"open segment ends with the data", Url(L"small.bin"), false, {0, -1, 0}, true, "", 1000, true},
-        {"data ends before the segment's end", Url(L"small.bin"), true, {0, 1999, 0}, false,
+        // (Not resumable: a resumable item would first see the other size and stop there.)
+        {"data ends before the segment's end", Url(L"small.bin"), false, {0, 1999, 0}, false,
          "The server closed the connection early", 1000, false},
         {"a finished segment needs no connection", Url(L"missing.bin"), true, {0, 99, 100}, true, "", 100, false},
         {"missing file", Url(L"missing.bin"), true, {0, 99, 0}, false, "FTP server: 550 ...", 0, false},
@@ -322,7 +332,7 @@ TEST_F(FtpSegment, EndsOfDataAndRefusals) {
         item = std::make_shared<DownloadItem>();
         Prepare(c.url, c.segment.end + 1, c.resumable, {c.segment});
         std::wstring error;
-        EXPECT_EQ(DownloadFtpSegment(*item, 0, temp, error), c.ok);
+        EXPECT_EQ(Download(0, error), c.ok);
         const std::string text = WideToUtf8(error);
         if (c.error.ends_with("..."))
             EXPECT_EQ(text.substr(0, c.error.size() - 3), c.error.substr(0, c.error.size() - 3)) << text;
@@ -335,6 +345,18 @@ TEST_F(FtpSegment, EndsOfDataAndRefusals) {
     }
 }
 
+TEST_F(FtpSegment, AnotherSizeOnTheServerMeansAnotherFileAndEndsTheRun) {
+    // The item was probed when the file had 2 MiB; the server's file now has 4 MiB.
+    Prepare(Url(L"4mib.bin"), 2 * kMiB, true, {{0, 2 * kMiB - 1, kMiB}});
+    std::wstring error;
+    EXPECT_FALSE(Download(0, error));
+    EXPECT_EQ(error, kServerFileChanged);
+    EXPECT_TRUE(fileChanged.load()) << "the whole run ends, no retries";
+    EXPECT_EQ(SegmentAt(0).next, kMiB) << "not a byte of the other file was written";
+    EXPECT_TRUE(ReadBytes(temp) == std::string(2 * kMiB, '\0'));
+    EXPECT_TRUE(RestOffsets(tag).empty()) << "asked before any transfer";
+}
+
 TEST_F(FtpSegment, StopDuringTheTransferEndsItWithCancelled) {
     // The slow server sends 256 KB/s, so the 20 MiB segment would need over a minute. (Under
     // Wine closing the file handle does not end a read blocked in InternetReadFile; it
@@ -342,7 +364,7 @@ TEST_F(FtpSegment, StopDuringTheTransferEndsItWithCancelled) {
     Prepare(FtpUrl(FtpServer().slowPort, tag, L"20mib.bin"), k20MiB, true, {{0, k20MiB - 1, 0}});
     std::wstring error;
     std::atomic<int> result{-1};
-    std::thread connection([&] { result = DownloadFtpSegment(*item, 0, temp, error) ? 1 : 0; });
+    std::thread connection([&] { result = Download(0, error) ? 1 : 0; });
     const bool moving = WaitUntilTrue(20000, [&] { return SegmentAt(0).next >= 256 * 1024; });
     EXPECT_TRUE(moving) << "the transfer got going";
     item->cancel.exchange(true);
@@ -364,7 +386,7 @@ TEST_F(FtpSegment, StoppedItemGivesCancelledAndKeepsNothingOpen) {
     Prepare(Url(L"small.bin"), 1000, true, {{0, 999, 0}});
     item->cancel.exchange(true);
     std::wstring error;
-    EXPECT_FALSE(DownloadFtpSegment(*item, 0, temp, error));
+    EXPECT_FALSE(Download(0, error));
     EXPECT_EQ(error, L"Cancelled");
     EXPECT_EQ(SegmentAt(0).next, 0);
     std::lock_guard guard(Manager().lock);

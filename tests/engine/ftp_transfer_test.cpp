@@ -184,6 +184,33 @@ TEST_F(FtpTransfer, ServerRefusingRestOrAnEmptyFileGetsOneConnectionFromByteZero
     }
 }
 
+TEST_F(FtpTransfer, FileChangedOnTheServerWhileStoppedFailsOnceAndTheNextStartBeginsFresh) {
+    const std::wstring name = tag + L".bin";  // a file of this test's own in the server's folder
+    const std::wstring file = FtpServer().root + L"\\" + name;
+    WriteBytes(file, PatternBytes(3 * kMiB, 1));
+    auto d = Add(FtpUrl(FtpServer().slowPort, tag, name), 4);
+    StartDownload(Manager(), d->id);
+    ASSERT_TRUE(Run(d, [&] { return d->DownloadedBytes() >= 256 * 1024; }));
+    StopDownload(Manager(), d->id);
+    ASSERT_TRUE(Run(d));
+    WriteBytes(file, PatternBytes(4 * kMiB, 9));
+
+    StartDownload(Manager(), d->id);
+    ASSERT_TRUE(Run(d));
+    {
+        std::lock_guard guard(Manager().lock);
+        EXPECT_EQ(d->State(), DownloadState::Error);
+        EXPECT_EQ(d->lastError, kServerFileChanged);
+        EXPECT_TRUE(d->segments.empty());
+        EXPECT_FALSE(d->probed) << "the next start probes the new file";
+        EXPECT_FALSE(FileExists(d->path + L".vonu"));
+    }
+    StartDownload(Manager(), d->id);
+    ASSERT_TRUE(Run(d));
+    ExpectComplete(d, PatternBytes(4 * kMiB, 9));
+    DeleteFileW(file.c_str());
+}
+
 TEST_F(FtpTransfer, WrongPasswordFailsTheDownloadWithTheLoginSentence) {
     auto d = Add(Url(L"small.bin", L"user:wrong"), 4);
     StartDownload(Manager(), d->id);
