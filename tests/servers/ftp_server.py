@@ -44,7 +44,7 @@ SLOW_BYTES_PER_SECOND = 256 * 1024
 
 
 def make_files(root):
-    os.makedirs(os.path.join(root, "dir"), exist_ok=True)
+    os.makedirs(root, exist_ok=True)
     for name, size in FILES.items():
         path = os.path.join(root, name)
         if os.path.exists(path) and os.path.getsize(path) == size:
@@ -52,9 +52,6 @@ def make_files(root):
         with open(path + ".tmp", "wb") as f:
             f.write(body_bytes(size))
         os.replace(path + ".tmp", path)
-    # A name that needs escapes in an address: a space and an e with an acute accent.
-    with open(os.path.join(root, "dir", "caf\u00e9 menu.txt"), "wb") as f:
-        f.write(b"menu\n")
 
 
 def serve(d):
