@@ -34,8 +34,8 @@ std::wstring DecodePart(const std::wstring& part) {
     std::string bytes;
     auto flush = [&] {
         if (bytes.empty()) return;
-        const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                          nullptr, 0);
+        const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                          static_cast<int>(bytes.size()), nullptr, 0);
         if (n > 0) {
             std::wstring wide(static_cast<size_t>(n), L'\0');
             MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
@@ -47,7 +47,8 @@ std::wstring DecodePart(const std::wstring& part) {
         bytes.clear();
     };
     for (size_t i = 0; i < part.size(); ++i) {
-        if (part[i] == L'%' && i + 2 < part.size() && HexValue(part[i + 1]) >= 0 && HexValue(part[i + 2]) >= 0) {
+        if (part[i] == L'%' && i + 2 < part.size() && HexValue(part[i + 1]) >= 0 &&
+            HexValue(part[i + 2]) >= 0) {
             bytes += static_cast<char>(HexValue(part[i + 1]) * 16 + HexValue(part[i + 2]));
             i += 2;
             continue;

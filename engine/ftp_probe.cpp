@@ -76,7 +76,8 @@ bool ProbeFtp(DownloadItem& item, std::wstring& error) {
         // No size from the library (or a true 0): the server's own SIZE answer decides, and a
         // server that gives none leaves the size unknown rather than 0.
         size = -1;
-        if (FtpCommandReply(record.connection, L"SIZE " + ftp.path, reply, ignored)) size = SizeFromReply(reply);
+        if (FtpCommandReply(record.connection, L"SIZE " + ftp.path, reply, ignored))
+            size = SizeFromReply(reply);
     }
     const bool resumable = size >= 1 && FtpCommandReply(record.connection, L"REST 0", reply, ignored);
     ReleaseRequest(record);

@@ -100,8 +100,9 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
         record.request = file.release();  // CloseOpenRequests may close it from now on
     }
 
-    FileHandle out(CreateFileW(tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FileHandle out(CreateFileW(tempPath.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER at;
     at.QuadPart = next;
     if (!out || !SetFilePointerEx(out.get(), at, nullptr, FILE_BEGIN)) {

@@ -53,7 +53,7 @@ void* FtpSession() {
 }
 
 bool ConnectFtp(DownloadItem& item, const FtpAddress& address, RequestRecord& record, std::wstring& error) {
-    ReleaseRequest(record);  // a record is used for one request at a time
+    ReleaseRequest(record);    // a record is used for one request at a time
     if (item.cancel.load()) {  // no login for a download that is already stopping
         error = L"Cancelled";
         return false;
@@ -109,7 +109,8 @@ std::wstring FtpErrorText() {
     return ErrorTextFor(code);
 }
 
-bool FtpCommandReply(void* connection, const std::wstring& command, std::wstring& reply, std::wstring& error) {
+bool FtpCommandReply(void* connection, const std::wstring& command, std::wstring& reply,
+                     std::wstring& error) {
     reply.clear();
     if (!FtpCommandW(static_cast<HINTERNET>(connection), FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0,
                      nullptr)) {

@@ -22,8 +22,8 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(FtpServer().ok) << WideToUtf8(FtpServer().error);
         static std::atomic<int> counter{0};
-        tag = L"ftp" + std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(GetTickCount64()) + L"x" +
-              std::to_wstring(++counter);
+        tag = L"ftp" + std::to_wstring(GetCurrentProcessId()) + L"x" + std::to_wstring(GetTickCount64()) +
+              L"x" + std::to_wstring(++counter);
         Manager().BaseDir = dir.path();
         item = std::make_shared<DownloadItem>();
     }

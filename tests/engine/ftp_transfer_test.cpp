@@ -178,7 +178,8 @@ TEST_F(FtpTransfer, ServerRefusingRestOrAnEmptyFileGetsOneConnectionFromByteZero
         const std::vector<FtpSessionLog> sessions = Retrievals();
         // The probe opened the file once too; the transfer is the one session after it.
         ASSERT_EQ(sessions.size(), 2u);
-        for (const std::string& command : sessions[1].commands) EXPECT_NE(command.rfind("REST ", 0), 0u) << command;
+        for (const std::string& command : sessions[1].commands)
+            EXPECT_NE(command.rfind("REST ", 0), 0u) << command;
         std::lock_guard guard(Manager().lock);
         EXPECT_EQ(d->segments.size(), 1u);
     }

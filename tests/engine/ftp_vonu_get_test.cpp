@@ -46,8 +46,8 @@ RunResult RunVonuGet(const std::wstring& arguments) {
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     std::wstring command = L"\"" + exe + L"\" " + arguments;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &si, &pi))
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
         return r;
     r.started = true;
     KernelHandle process(pi.hProcess), thread(pi.hThread);
@@ -57,7 +57,8 @@ RunResult RunVonuGet(const std::wstring& arguments) {
     const ULONGLONG end = GetTickCount64() + 120000;
     while (GetTickCount64() < end) {
         DWORD available = 0;
-        if (!PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr)) break;  // closed: it ended
+        if (!PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr))
+            break;  // closed: it ended
         if (available == 0) {
             if (WaitForSingleObject(process.get(), 50) == WAIT_OBJECT_0 &&
                 (!PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr) || available == 0))
@@ -108,7 +109,8 @@ TEST_F(VonuGetFtp, StopAfterSomeBytesAndResumeInASecondRun) {
     for (size_t i = sessionsBefore; i < sessions.size(); ++i) {
         SCOPED_TRACE(i);
         bool rest = false;
-        for (const std::string& c : sessions[i].commands) rest = rest || (c.rfind("REST ", 0) == 0 && c != "REST 0");
+        for (const std::string& c : sessions[i].commands)
+            rest = rest || (c.rfind("REST ", 0) == 0 && c != "REST 0");
         EXPECT_TRUE(rest);
     }
 }

@@ -51,8 +51,8 @@ const FtpServerInfo& FtpServer() {
 }
 
 std::wstring FtpUrl(int port, const std::wstring& tag, const std::wstring& name, const std::wstring& login) {
-    return L"ftp://" + (login.empty() ? std::wstring() : login + L"@") + L"127.0.0.1:" + std::to_wstring(port) +
-           L"/t/" + tag + L"/" + name;
+    return L"ftp://" + (login.empty() ? std::wstring() : login + L"@") + L"127.0.0.1:" +
+           std::to_wstring(port) + L"/t/" + tag + L"/" + name;
 }
 
 std::vector<FtpSessionLog> FtpSessionsWithTag(const std::wstring& tag) {
