@@ -13,6 +13,9 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <cerrno>
 #include <cwchar>
@@ -84,6 +87,8 @@ std::wstring Megabytes(double bytes) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // Lines end in a bare line feed, whatever reads them (a shell script on Linux, say).
+    _setmode(_fileno(stdout), _O_BINARY);
     int64_t connections = -1, stopAfter = -1;
     std::wstring folder = L".", url;
     for (int i = 1; i < argc; ++i) {
@@ -159,7 +164,9 @@ int wmain(int argc, wchar_t** argv) {
     StartDownload(m, item->id);
     bool stopping = false;
     for (unsigned tick = 1;; ++tick) {
-        Sleep(kTickPeriodMs);
+        // The tick runs every 250 ms as in the program; the end of the run is noticed
+        // within 10 ms, so the figures do not carry up to a tick of idle waiting.
+        for (uint32_t waited = 0; waited < kTickPeriodMs && item->workerRunning; waited += 10) Sleep(10);
         Tick(m);
         int64_t done = 0, size = -1;
         double speed = 0;
@@ -204,13 +211,20 @@ int wmain(int argc, wchar_t** argv) {
     }
     CloseHttpSession();
     if (!saved.ok) Progress(L"The list was not saved: " + saved.error + L"\n");
+    int code = 1;
     if (state == DownloadState::Complete) {
         Out(L"Complete\t" + path + L"\t" + std::to_wstring(size));
-        return 0;
-    }
-    if (state == DownloadState::Stopped) {
+        code = 0;
+    } else if (state == DownloadState::Stopped) {
         Out(L"Stopped\t" + std::to_wstring(done));
-        return 2;
+        code = 2;
+    } else {
+        code = Fail(error.empty() ? std::wstring(L"Download failed") : error);
     }
-    return Fail(error.empty() ? std::wstring(L"Download failed") : error);
+    // Everything is saved, closed and written out. Ending here skips the C++ run-time's
+    // teardown of static objects, which under Wine added a constant 2 s to every run
+    // (measured on 4 MiB and 1 GiB alike), a cost no user of the program ever waits for.
+    fflush(stdout);
+    fflush(stderr);
+    ExitProcess(static_cast<UINT>(code));
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <bcrypt.h>
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 
@@ -116,6 +117,21 @@ protected:
         EXPECT_FALSE(FileExists(d->path + L".vonu")) << "the temporary file became the finished one";
         EXPECT_NE(std::find(Manager().completed.begin(), Manager().completed.end(), d->id), Manager().completed.end());
     }
+    // The segments of a finished run tile the file: sorted, each written up to its end and
+    // not a byte beyond it, so no byte was fetched or counted twice.
+    void ExpectSegmentsTile(const std::shared_ptr<DownloadItem>& d, int64_t size) {
+        std::lock_guard guard(Manager().lock);
+        std::vector<Segment> segs = d->segments;
+        std::sort(segs.begin(), segs.end(), [](const Segment& a, const Segment& b) { return a.start < b.start; });
+        int64_t at = 0;
+        for (const Segment& s : segs) {
+            EXPECT_EQ(s.start, at);
+            EXPECT_EQ(s.next, s.end + 1) << "segment at " << s.start;
+            at = s.end + 1;
+        }
+        EXPECT_EQ(at, size);
+        EXPECT_EQ(d->DownloadedBytes(), size);
+    }
     std::wstring Seg(const std::wstring& query) { return FaultUrl(L"/seg?" + query + L"&tag=" + tag); }
     // The Range header's first byte of each request of this test but the probe's ("bytes=0-0").
     std::vector<int64_t> RangeStarts() {
@@ -147,6 +163,7 @@ TEST_F(Transfer, ResumableFileOverEightConnectionsOfNginx) {
         return d->State() != DownloadState::Downloading && !d->workerRunning;
     }));
     ExpectComplete(d, bytes);
+    ExpectSegmentsTile(d, 64 * kMiB);
     EXPECT_GE(Snap(d).segments.size(), 8u);
     EXPECT_GE(mostConnections, 2) << "several connections worked at once";
     EXPECT_LE(mostConnections, 8);
@@ -270,6 +287,7 @@ TEST_F(Transfer, FastConnectionsSplitTheSlowOnesSegment) {
     StartDownload(Manager(), d->id);
     ASSERT_TRUE(Run(d));
     ExpectComplete(d, PatternBytes(size, 5));
+    ExpectSegmentsTile(d, size);
     const DownloadSnapshot s = Snap(d);
     EXPECT_GT(s.segments.size(), 3u) << "the idle connection took halves of the slow segment";
     for (int64_t start : RangeStarts()) EXPECT_TRUE(start >= 0);
