@@ -107,8 +107,8 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     if (url.empty()) return Fail(std::wstring(L"No address given. ") + kUsage);
-    if (!StartsWithNoCase(url, L"http://") && !StartsWithNoCase(url, L"https://"))
-        return Fail(L"Only http:// and https:// addresses can be downloaded.");
+    if (!StartsWithNoCase(url, L"http://") && !StartsWithNoCase(url, L"https://") && !StartsWithNoCase(url, L"ftp://"))
+        return Fail(L"Only http://, https:// and ftp:// addresses can be downloaded.");
 
     folder = FullPath(folder);
     CreateDirectoryW(folder.c_str(), nullptr);

@@ -9,11 +9,10 @@
 
 #include <string>
 
+#include "engine/user_agent.h"
 #include "model/unique_handle.h"
 
 namespace vonu {
-
-inline constexpr wchar_t kUserAgent[] = L"Mozilla/5.0 (Windows NT 10.0; Win64; x64) Vonu/1.0";
 
 struct WinHttpHandleTraits {
     using Type = HINTERNET;

@@ -8,6 +8,7 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/ftp_probe.h"
 #include "engine/http_request.h"
 #include "engine/naming.h"
 #include "engine/playlist.h"
@@ -48,18 +49,6 @@ std::wstring Lower(std::wstring s) {
 bool PoorName(const std::wstring& name) {
     size_t dot = name.rfind(L'.');
     return name.empty() || dot == std::wstring::npos || name.size() - dot > 6;
-}
-
-// Probes of other kinds of address, not part of this build yet.
-bool NotYetSupported(DownloadItem& item, const wchar_t* sentence) {
-    DownloadManager& m = Manager();
-    {
-        std::lock_guard guard(m.lock);
-        if (!item.cancel.load()) item.lastError = sentence;
-        m.listDirty = true;
-    }
-    item.probing.exchange(false);
-    return false;
 }
 
 }  // namespace
@@ -106,7 +95,15 @@ bool ProbeDownload(DownloadItem& item) {
     if (video) return ProbePlaylist(item);
     if (StartsWithNoCase(address, L"ftp://")) {
         item.probing.exchange(true);
-        return NotYetSupported(item, L"FTP downloads are not supported by this build");
+        std::wstring error;
+        const bool ok = ProbeFtp(item, error);
+        {
+            std::lock_guard guard(m.lock);
+            if (!ok && !item.cancel.load()) item.lastError = error;
+            m.listDirty = true;
+        }
+        item.probing.exchange(false);
+        return ok;
     }
 
     item.probing.exchange(true);

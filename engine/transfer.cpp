@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "engine/finish.h"
+#include "engine/ftp_segment.h"
 #include "engine/http_errors.h"
 #include "engine/http_request.h"
 #include "engine/probe.h"
@@ -80,10 +81,7 @@ bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
         url = item.url;
     }
     if (end >= 0 && end < next) return true;
-    if (StartsWithNoCase(url, L"ftp://")) {
-        error = L"FTP downloads are not supported by this build";
-        return false;
-    }
+    if (StartsWithNoCase(url, L"ftp://")) return DownloadFtpSegment(run, index, error);
 
     RequestRecord record;
     DWORD status = 0;

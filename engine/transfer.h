@@ -44,7 +44,7 @@ void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
 // with four retries of a failing segment.
 void RunConnection(TransferRun& run, int first);
 
-// One attempt at one segment over HTTP. True when the segment is finished, was shortened away
+// One attempt at one segment over HTTP (ftp:// addresses: DownloadFtpSegment). True when the segment is finished, was shortened away
 // by a split, or the run is ending; false with a sentence in `error` otherwise.
 [[nodiscard]] bool DownloadSegment(TransferRun& run, int index, std::wstring& error);
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make bench: build, prepare the Wine prefix and run the benchmarks, printing their figures:
 # the list and limiter benchmarks, the HLS download against ffmpeg (bench/hls_bench.cpp),
-# then the downloads against aria2c, axel and curl (scripts/bench_transfer.sh). Exits non-zero when one misses its goal.
+# then the downloads against aria2c, axel and curl (scripts/bench_transfer.sh), and over
+# FTP (scripts/bench_ftp.sh). Exits non-zero when one misses its goal.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build=${VONU_BUILD:-$top/build}
@@ -42,4 +43,6 @@ wine "$build/bin/hls_bench.exe" "http://127.0.0.1:$port/files-1m/hls-bench/index
 
 echo
 "$top/scripts/bench_transfer.sh" "$build" || status=1
+echo
+"$top/scripts/bench_ftp.sh" "$build" || status=1
 exit $status

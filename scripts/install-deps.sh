@@ -10,7 +10,7 @@ packages=(
   googletest
   wine wine64 fonts-wine
   xvfb xauth x11-utils imagemagick
-  python3 nginx-light openssl
+  python3 nginx-light openssl python3-pyftpdlib
   ffmpeg
   aria2 axel curl time bc
 )

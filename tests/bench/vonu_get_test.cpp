@@ -94,7 +94,7 @@ TEST_F(VonuGet, FailuresPrintTheSentenceAndExitWithOne) {
     } const cases[] = {
         {L"\"" + FaultUrl(L"/status/404?tag=" + tag) + L"\"", "Error\tHTTP 404: file not found on the server\n"},
         {L"-c 99 http://127.0.0.1:1/x", "Error\tThe number of connections must be from 1 to 32.\n"},
-        {L"ftp://127.0.0.1/x", "Error\tOnly http:// and https:// addresses can be downloaded.\n"},
+        {L"gopher://127.0.0.1/x", "Error\tOnly http://, https:// and ftp:// addresses can be downloaded.\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.args));

@@ -1,0 +1,105 @@
+#include "engine/ftp_probe.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+
+#include "engine/ftp_address.h"
+#include "engine/ftp_session.h"
+#include "engine/naming.h"
+#include "model/categories.h"
+#include "model/download_manager.h"
+
+namespace vonu {
+
+namespace {
+
+constexpr DWORD kOpenFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+
+// FtpGetFileSize on an open file: the size, 0 when the library cannot tell (Wine always
+// answers 0), -1 when it failed.
+int64_t SizeOfOpenFile(HINTERNET file) {
+    DWORD high = 0;
+    SetLastError(ERROR_SUCCESS);
+    const DWORD low = FtpGetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != ERROR_SUCCESS) return -1;
+    return static_cast<int64_t>((static_cast<uint64_t>(high) << 32) | low);
+}
+
+}  // namespace
+
+int64_t SizeFromReply(const std::wstring& reply) {
+    // The last line carries the final reply of a multi-line answer.
+    const size_t lineStart = reply.find_last_of(L"\r\n");
+    const std::wstring line = lineStart == std::wstring::npos ? reply : reply.substr(lineStart + 1);
+    if (line.size() < 5 || line.compare(0, 4, L"213 ") != 0) return -1;
+    int64_t size = 0;
+    size_t i = 4;
+    for (; i < line.size() && line[i] >= L'0' && line[i] <= L'9'; ++i) {
+        if (size > (INT64_MAX - 9) / 10) return -1;
+        size = size * 10 + (line[i] - L'0');
+    }
+    return i == 4 ? -1 : size;
+}
+
+bool ProbeFtp(DownloadItem& item, std::wstring& error) {
+    DownloadManager& m = Manager();
+    std::wstring address;
+    {
+        std::lock_guard guard(m.lock);
+        address = item.url;
+    }
+    FtpAddress ftp;
+    if (!ParseFtpAddress(address, ftp)) {
+        error = L"Invalid address";
+        return false;
+    }
+    RequestRecord record;
+    if (!ConnectFtp(item, ftp, record, error)) return false;
+
+    HINTERNET file = FtpOpenFileW(static_cast<HINTERNET>(record.connection), ftp.path.c_str(), GENERIC_READ,
+                                  kOpenFlags, 0);
+    if (!file) {
+        error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
+        ReleaseRequest(record);
+        return false;
+    }
+    int64_t size = SizeOfOpenFile(file);
+    InternetCloseHandle(file);
+
+    // Servers refuse SIZE and REST in ASCII mode (and some start every login in it), so the
+    // binary type is set first; a server that refuses even that just answers what it can.
+    std::wstring reply, ignored;
+    (void)FtpCommandReply(record.connection, L"TYPE I", reply, ignored);
+    if (size <= 0) {
+        // No size from the library (or a true 0): the server's own SIZE answer decides, and a
+        // server that gives none leaves the size unknown rather than 0.
+        size = -1;
+        if (FtpCommandReply(record.connection, L"SIZE " + ftp.path, reply, ignored))
+            size = SizeFromReply(reply);
+    }
+    const bool resumable = size >= 1 && FtpCommandReply(record.connection, L"REST 0", reply, ignored);
+    ReleaseRequest(record);
+    // A stop closes the connection under the commands above; their answers then mean nothing.
+    if (item.cancel.load()) {
+        error = L"Cancelled";
+        return false;
+    }
+
+    const std::wstring name = SanitizeFileName(NameFromAddress(address));
+    std::lock_guard guard(m.lock);
+    item.size = size;
+    item.resumable = resumable;
+    item.probed = true;
+    item.lastError.clear();
+    if (!item.userPath) {
+        item.fileName = name;
+        item.category = CategoryForFileName(m, name);
+        item.path = UniquePath(FolderForCategory(m, item.category) + L"\\" + name, item.id);
+    }
+    m.listDirty = true;
+    return true;
+}
+
+}  // namespace vonu

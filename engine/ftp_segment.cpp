@@ -1,0 +1,162 @@
+#include "engine/ftp_segment.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+#include <vector>
+
+#include "engine/ftp_address.h"
+#include "engine/ftp_probe.h"
+#include "engine/ftp_session.h"
+#include "engine/http_errors.h"
+#include "engine/speed_limiter.h"
+#include "model/download_manager.h"
+#include "model/unique_handle.h"
+
+namespace vonu {
+
+namespace {
+
+constexpr DWORD kChunk = 65536;
+// No cache copy: WinINet would otherwise keep a second copy of every download on the disk.
+constexpr DWORD kOpenFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+
+struct WinInetHandleTraits {
+    using Type = HINTERNET;
+    static HINTERNET Invalid() { return nullptr; }
+    static void Close(HINTERNET h) { ::InternetCloseHandle(h); }
+};
+using WinInetHandle = UniqueHandle<WinInetHandleTraits>;
+
+}  // namespace
+
+bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
+    DownloadManager& m = run.m;
+    DownloadItem& item = *run.item;
+    const std::wstring& tempPath = run.tempPath;
+    const size_t i = static_cast<size_t>(index);
+    int64_t next = 0, end = -1, size = -1;
+    bool resumable = false;
+    std::wstring address;
+    {
+        std::lock_guard guard(m.lock);
+        if (i >= item.segments.size()) {
+            error = L"Download did not finish";
+            return false;
+        }
+        Segment& s = item.segments[i];
+        if (!item.resumable) s.next = s.start;  // without REST every attempt starts over
+        next = s.next;
+        end = s.end;
+        resumable = item.resumable;
+        size = item.size;
+        address = item.url;
+    }
+    if (end >= 0 && end < next) return true;
+
+    FtpAddress ftp;
+    if (!ParseFtpAddress(address, ftp)) {
+        error = L"Invalid address";
+        return false;
+    }
+    RequestRecord record;
+    if (!ConnectFtp(item, ftp, record, error)) return false;
+    const HINTERNET connection = static_cast<HINTERNET>(record.connection);
+
+    if (resumable) {
+        // REST and SIZE are refused in ASCII mode by many servers, and a login may start in it.
+        std::wstring reply, ignored;
+        (void)FtpCommandReply(connection, L"TYPE I", reply, ignored);
+        // A server without SIZE cannot tell; one that names another size has another file.
+        if (size > 0 && FtpCommandReply(connection, L"SIZE " + ftp.path, reply, ignored)) {
+            const int64_t now = SizeFromReply(reply);
+            if (now >= 0 && now != size) {
+                run.serverFileChanged.exchange(true);
+                error = kServerFileChanged;
+                return false;
+            }
+        }
+    }
+    if (resumable && next > 0) {
+        std::wstring reply;
+        if (!FtpCommandReply(connection, L"REST " + std::to_wstring(next), reply, error)) {
+            if (item.cancel.load()) error = L"Cancelled";
+            return false;
+        }
+    }
+
+    WinInetHandle file(FtpOpenFileW(connection, ftp.path.c_str(), GENERIC_READ, kOpenFlags, 0));
+    if (!file) {
+        error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
+        return false;
+    }
+    {
+        std::lock_guard guard(m.lock);
+        if (item.cancel.load()) {
+            error = L"Cancelled";
+            return false;  // `file` closes here; the stop never saw it
+        }
+        record.request = file.release();  // CloseOpenRequests may close it from now on
+    }
+
+    FileHandle out(CreateFileW(tempPath.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER at;
+    at.QuadPart = next;
+    if (!out || !SetFilePointerEx(out.get(), at, nullptr, FILE_BEGIN)) {
+        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
+        return false;
+    }
+
+    std::vector<char> buffer(kChunk);
+    while (!run.Ending()) {
+        DWORD got = 0;
+        if (!InternetReadFile(static_cast<HINTERNET>(record.request), buffer.data(), kChunk, &got)) {
+            error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
+            return false;
+        }
+        if (got == 0) {
+            std::lock_guard guard(m.lock);
+            const Segment& s = item.segments[i];
+            if (s.end < 0) {
+                item.endReached = true;
+                return true;
+            }
+            if (s.next <= s.end) {
+                error = L"The server closed the connection early";
+                return false;
+            }
+            return true;
+        }
+        TakeBytes(got, item.cancel);
+        DWORD toWrite = got;
+        {
+            std::lock_guard guard(m.lock);
+            const Segment& s = item.segments[i];  // a split may have moved its end
+            if (s.end >= 0 && s.end + 1 - s.next < static_cast<int64_t>(toWrite)) {
+                const int64_t left = s.end + 1 - s.next;
+                if (left < 1) return true;  // another connection owns the rest
+                toWrite = static_cast<DWORD>(left);
+            }
+        }
+        DWORD written = 0;
+        if (!WriteFile(out.get(), buffer.data(), toWrite, &written, nullptr) || written != toWrite) {
+            const DWORD code = GetLastError();
+            error = L"Cannot write to disk: " +
+                    ErrorTextFor(written != toWrite && code == ERROR_SUCCESS ? ERROR_DISK_FULL : code);
+            return false;
+        }
+        std::lock_guard guard(m.lock);
+        Segment& s = item.segments[i];
+        s.next += toWrite;
+        if (s.end >= 0 && s.next > s.end) return true;
+    }
+    // Ended between two chunks: the segment is not done, and the stop (or another
+    // connection's finding that the file changed) is the reason.
+    error = item.cancel.load() ? std::wstring(L"Cancelled") : std::wstring(kServerFileChanged);
+    return false;
+}
+
+}  // namespace vonu

@@ -1,0 +1,236 @@
+#!/usr/bin/env python3
+"""The FTP test server of one build folder (the ctest fixture ftp_server): pyftpdlib.
+
+    ftp_server.py start DIR [--time-limit S]
+    ftp_server.py stop DIR
+    ftp_server.py serve DIR          (what start runs in the background)
+
+start: makes DIR/root with the test files, starts `serve` under timeout(1) and waits until it
+has written DIR/ports.txt; DIR/pids.txt names the process. stop: ends it by its pid.
+
+serve: three servers on free ports of 127.0.0.1, all on DIR/root, all with the logins
+anonymous (any password) and user / secret:
+  FTP_PORT         an ordinary server (REST, SIZE, passive mode)
+  FTP_NOREST_PORT  the same, but REST is refused (502), as some servers do
+  FTP_SLOW_PORT    the same as FTP_PORT with data sent evenly at 256 KB/s per transfer
+Every command line received is appended to DIR/commands.log (the FTP_LOG line of
+ports.txt) as "SESSION SERVER USER COMMAND-LINE", so tests can see REST offsets, logins and
+the order of commands. A path "/t/TAG/NAME" is served as "/NAME": a test puts its own tag
+into the path and finds its sessions in the log by it.
+Only loopback is used. See README.md in this folder.
+"""
+
+import argparse
+import itertools
+import os
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+from fault_server import body_bytes  # noqa: E402  (the same deterministic bytes as nginx's)
+
+# Files in DIR/root: name -> size. Contents: body_bytes(size).
+FILES = {
+    "empty.bin": 0,
+    "small.bin": 1000,
+    "4mib.bin": 4 * 1024 * 1024,
+    "20mib.bin": 20 * 1024 * 1024,
+}
+SLOW_BYTES_PER_SECOND = 256 * 1024
+
+
+def make_files(root):
+    os.makedirs(root, exist_ok=True)
+    for name, size in FILES.items():
+        path = os.path.join(root, name)
+        if os.path.exists(path) and os.path.getsize(path) == size:
+            continue
+        with open(path + ".tmp", "wb") as f:
+            f.write(body_bytes(size))
+        os.replace(path + ".tmp", path)
+
+
+def serve(d):
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.filesystems import AbstractedFS
+    from pyftpdlib.handlers import DTPHandler, FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    root = os.path.join(d, "root")
+    log = open(os.path.join(d, "commands.log"), "a", buffering=1, encoding="utf-8")
+    log_lock = threading.Lock()
+    sessions = itertools.count(1)
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_anonymous(root, perm="elr")
+    authorizer.add_user("user", "secret", root, perm="elr")
+
+    class TaggedFS(AbstractedFS):
+        """ "/t/TAG/rest" is "/rest": the tag only marks whose request it is."""
+
+        def ftp2fs(self, ftppath):
+            norm = self.ftpnorm(ftppath)
+            parts = norm.split("/")
+            if len(parts) >= 3 and parts[1] == "t":
+                norm = "/" + "/".join(parts[3:])
+            return super().ftp2fs(norm)
+
+    class LoggingHandler(FTPHandler):
+        server_name = "main"
+        abstracted_fs = TaggedFS
+        authorizer = None
+        banner = "Vonu test FTP server ready."
+        auth_failed_timeout = 0.5  # pyftpdlib's 3 s pause after a wrong password, shortened
+
+        def on_connect(self):
+            self.session_id = next(sessions)
+
+        def pre_process_command(self, line, cmd, arg):
+            with log_lock:
+                log.write(f"S{getattr(self, 'session_id', 0)} {self.server_name} "
+                          f"{self.username or '-'} {line}\n")
+            return super().pre_process_command(line, cmd, arg)
+
+    class NoRestHandler(LoggingHandler):
+        server_name = "norest"
+
+        def ftp_REST(self, line):
+            self.respond("502 REST is not supported by this server.")
+
+    class SlowDTP(DTPHandler):
+        """Sends at SLOW_BYTES_PER_SECOND in 16 KiB pieces, evenly: pyftpdlib's own
+        ThrottledDTPHandler sends what the socket takes and then sleeps for seconds, which
+        would make a client's stop look slow."""
+
+        ac_out_buffer_size = 16384
+
+        def __init__(self, sock, cmd_channel):
+            super().__init__(sock, cmd_channel)
+            self._began = None
+            self._sent = 0
+            self._pause = None
+
+        def use_sendfile(self):
+            return False
+
+        def send(self, data):
+            sent = super().send(data)
+            now = time.monotonic()
+            if self._began is None:
+                self._began = now
+            self._sent += sent
+            ahead = self._sent / SLOW_BYTES_PER_SECOND - (now - self._began)
+            if ahead > 0.005:
+                self.del_channel()
+
+                def resume():
+                    self._pause = None
+                    if not getattr(self, "_closed", False):
+                        self.add_channel(events=self.ioloop.WRITE)
+
+                self._pause = self.ioloop.call_later(ahead, resume, _errback=self.handle_error)
+            return sent
+
+        def close(self):
+            if self._pause is not None and not self._pause.cancelled:
+                self._pause.cancel()
+            super().close()
+
+    class SlowHandler(LoggingHandler):
+        server_name = "slow"
+        dtp_handler = SlowDTP
+
+    servers = {}
+    for name, handler in (("FTP_PORT", LoggingHandler), ("FTP_NOREST_PORT", NoRestHandler),
+                          ("FTP_SLOW_PORT", SlowHandler)):
+        handler.authorizer = authorizer
+        handler.passive_ports = None
+        server = FTPServer(("127.0.0.1", 0), handler)
+        server.max_cons = 256
+        servers[name] = server
+    ports = {name: s.socket.getsockname()[1] for name, s in servers.items()}
+    with open(os.path.join(d, "ports.txt.tmp"), "w") as f:
+        for name, port in ports.items():
+            f.write(f"{name}={port}\n")
+        f.write(f"FTP_ROOT={root}\nFTP_LOG={os.path.join(d, 'commands.log')}\n")
+    os.replace(os.path.join(d, "ports.txt.tmp"), os.path.join(d, "ports.txt"))
+    # All servers share pyftpdlib's one I/O loop: serving one serves them all.
+    next(iter(servers.values())).serve_forever(handle_exit=True)
+
+
+def ours(pid, d):
+    """True when pid still runs our server for this folder (pids get reused)."""
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            cmd = f.read().decode(errors="replace")
+    except OSError:
+        return False
+    return "ftp_server.py" in cmd and d in cmd
+
+
+def stop_pids(d):
+    path = os.path.join(d, "pids.txt")
+    if not os.path.exists(path):
+        return
+    with open(path) as f:
+        pids = [int(x) for x in f.read().split() if x.isdigit()]
+    for pid in pids:
+        if ours(pid, d):
+            os.kill(pid, signal.SIGTERM)
+    end = time.monotonic() + 5
+    for pid in pids:
+        while ours(pid, d) and time.monotonic() < end:
+            time.sleep(0.05)
+        if ours(pid, d):
+            os.kill(pid, signal.SIGKILL)
+    os.remove(path)
+
+
+def start(d, time_limit):
+    stop_pids(d)
+    os.makedirs(d, exist_ok=True)
+    for stale in ("ports.txt", "commands.log"):
+        if os.path.exists(os.path.join(d, stale)):
+            os.remove(os.path.join(d, stale))  # never leave stale ports or log lines behind
+    make_files(os.path.join(d, "root"))
+    log = open(os.path.join(d, "server.log"), "ab")
+    # Debian's python3 runs the server: python3-pyftpdlib is installed for it.
+    server = subprocess.Popen(["timeout", "-k", "5", str(int(time_limit)), "/usr/bin/python3",
+                               os.path.abspath(__file__), "serve", d],
+                              stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                              start_new_session=True)
+    with open(os.path.join(d, "pids.txt"), "w") as f:
+        f.write(f"{server.pid}\n")
+    end = time.monotonic() + 15
+    while not os.path.exists(os.path.join(d, "ports.txt")):
+        if server.poll() is not None or time.monotonic() > end:
+            stop_pids(d)
+            sys.exit(f"the FTP server did not start (see {d}/server.log)")
+        time.sleep(0.05)
+    with open(os.path.join(d, "ports.txt")) as f:
+        print(f.read().replace("\n", " "))
+    return 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("action", choices=["start", "stop", "serve"])
+    parser.add_argument("dir")
+    parser.add_argument("--time-limit", type=float, default=1800)
+    args = parser.parse_args()
+    d = os.path.abspath(args.dir)
+    if args.action == "serve":
+        serve(d)
+        return 0
+    if args.action == "start":
+        return start(d, args.time_limit)
+    stop_pids(d)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
