@@ -10,7 +10,6 @@
 #include "engine/ftp_probe.h"
 #include "engine/ftp_session.h"
 #include "engine/http_errors.h"
-#include "engine/speed_limiter.h"
 #include "model/download_manager.h"
 #include "model/unique_handle.h"
 
@@ -117,41 +116,8 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
             error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
             return false;
         }
-        if (got == 0) {
-            std::lock_guard guard(m.lock);
-            const Segment& s = item.segments[i];
-            if (s.end < 0) {
-                item.endReached = true;
-                return true;
-            }
-            if (s.next <= s.end) {
-                error = L"The server closed the connection early";
-                return false;
-            }
-            return true;
-        }
-        TakeBytes(got, item.cancel);
-        DWORD toWrite = got;
-        {
-            std::lock_guard guard(m.lock);
-            const Segment& s = item.segments[i];  // a split may have moved its end
-            if (s.end >= 0 && s.end + 1 - s.next < static_cast<int64_t>(toWrite)) {
-                const int64_t left = s.end + 1 - s.next;
-                if (left < 1) return true;  // another connection owns the rest
-                toWrite = static_cast<DWORD>(left);
-            }
-        }
-        DWORD written = 0;
-        if (!WriteFile(out.get(), buffer.data(), toWrite, &written, nullptr) || written != toWrite) {
-            const DWORD code = GetLastError();
-            error = L"Cannot write to disk: " +
-                    ErrorTextFor(written != toWrite && code == ERROR_SUCCESS ? ERROR_DISK_FULL : code);
-            return false;
-        }
-        std::lock_guard guard(m.lock);
-        Segment& s = item.segments[i];
-        s.next += toWrite;
-        if (s.end >= 0 && s.next > s.end) return true;
+        const ChunkOutcome outcome = StoreChunk(run, i, out.get(), buffer.data(), got, error);
+        if (outcome != ChunkOutcome::More) return outcome == ChunkOutcome::SegmentDone;
     }
     // Ended between two chunks: the segment is not done, and the stop (or another
     // connection's finding that the file changed) is the reason.

@@ -63,6 +63,47 @@ void SetRetryDelaysForTests(const std::array<uint32_t, 4>& delaysMs) {
 
 std::array<uint32_t, 4> RetryDelays() { return {g_delays[0], g_delays[1], g_delays[2], g_delays[3]}; }
 
+ChunkOutcome StoreChunk(TransferRun& run, size_t i, void* file, const char* data, uint32_t size,
+                        std::wstring& error) {
+    DownloadManager& m = run.m;
+    DownloadItem& item = *run.item;
+    if (size == 0) {
+        std::lock_guard guard(m.lock);
+        const Segment& s = item.segments[i];
+        if (s.end < 0) {
+            item.endReached = true;
+            return ChunkOutcome::SegmentDone;
+        }
+        if (s.next <= s.end) {
+            error = L"The server closed the connection early";
+            return ChunkOutcome::Failed;
+        }
+        return ChunkOutcome::SegmentDone;
+    }
+    TakeBytes(size, item.cancel);
+    DWORD toWrite = size;
+    {
+        std::lock_guard guard(m.lock);
+        const Segment& s = item.segments[i];  // a split may have moved its end
+        if (s.end >= 0 && s.end + 1 - s.next < static_cast<int64_t>(toWrite)) {
+            const int64_t left = s.end + 1 - s.next;
+            if (left < 1) return ChunkOutcome::SegmentDone;  // another connection owns the rest
+            toWrite = static_cast<DWORD>(left);
+        }
+    }
+    DWORD written = 0;
+    if (!WriteFile(static_cast<HANDLE>(file), data, toWrite, &written, nullptr) || written != toWrite) {
+        const DWORD code = GetLastError();
+        error = L"Cannot write to disk: " +
+                ErrorTextFor(written != toWrite && code == ERROR_SUCCESS ? ERROR_DISK_FULL : code);
+        return ChunkOutcome::Failed;
+    }
+    std::lock_guard guard(m.lock);
+    Segment& s = item.segments[i];
+    s.next += toWrite;
+    return s.end >= 0 && s.next > s.end ? ChunkOutcome::SegmentDone : ChunkOutcome::More;
+}
+
 bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
     DownloadManager& m = run.m;
     DownloadItem& item = *run.item;
@@ -123,42 +164,8 @@ bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
             error = ErrorTextFor(GetLastError());
             return false;
         }
-        if (got == 0) {
-            std::lock_guard guard(m.lock);
-            const Segment& s = item.segments[i];
-            if (s.end < 0) {
-                item.endReached = true;
-                return true;
-            }
-            if (s.next <= s.end) {
-                error = L"The server closed the connection early";
-                return false;
-            }
-            return true;
-        }
-        TakeBytes(got, item.cancel);
-        DWORD toWrite = got;
-        {
-            std::lock_guard guard(m.lock);
-            const Segment& s = item.segments[i];  // a split may have moved its end
-            if (s.end >= 0 && s.end + 1 - s.next < static_cast<int64_t>(toWrite)) {
-                const int64_t left = s.end + 1 - s.next;
-                if (left < 1) return true;  // another connection owns the rest
-                toWrite = static_cast<DWORD>(left);
-            }
-        }
-        DWORD written = 0;
-        if (!WriteFile(file.get(), buffer.data(), toWrite, &written, nullptr) || written != toWrite) {
-            const DWORD code = GetLastError();
-            error = L"Cannot write to disk: " + ErrorTextFor(written != toWrite && code == ERROR_SUCCESS ? ERROR_DISK_FULL : code);
-            return false;
-        }
-        {
-            std::lock_guard guard(m.lock);
-            Segment& s = item.segments[i];
-            s.next += toWrite;
-            if (s.end >= 0 && s.next > s.end) return true;
-        }
+        const ChunkOutcome outcome = StoreChunk(run, i, file.get(), buffer.data(), got, error);
+        if (outcome != ChunkOutcome::More) return outcome == ChunkOutcome::SegmentDone;
     }
     return true;
 }

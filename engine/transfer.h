@@ -44,9 +44,21 @@ void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
 // with four retries of a failing segment.
 void RunConnection(TransferRun& run, int first);
 
-// One attempt at one segment over HTTP (ftp:// addresses: DownloadFtpSegment). True when the segment is finished, was shortened away
-// by a split, or the run is ending; false with a sentence in `error` otherwise.
+// One attempt at one segment over HTTP (ftp:// addresses: DownloadFtpSegment). True when the
+// segment is finished, was shortened away by a split, or the run is ending; false with a
+// sentence in `error` otherwise.
 [[nodiscard]] bool DownloadSegment(TransferRun& run, int index, std::wstring& error);
+
+// What one piece of a segment's body did: the read loop goes on, or the attempt ends (the
+// segment is finished or owned by another connection now; or it failed with a sentence).
+enum class ChunkOutcome { More, SegmentDone, Failed };
+
+// Stores one piece read for segment `index` into `file` (positioned at the segment's next
+// byte): `size` 0 is the end of the body. Passes the speed limiter, clips the piece at the
+// segment's end as it is now (a split may have moved it), writes it and advances the
+// segment. Shared by the HTTP and the FTP read loops; takes the manager lock for each step.
+[[nodiscard]] ChunkOutcome StoreChunk(TransferRun& run, size_t index, void* file, const char* data, uint32_t size,
+                                      std::wstring& error);
 
 // The pauses before retries 1-4, in milliseconds: 2, 4, 8 and 15 seconds. Tests shorten them
 // so they need not wait through the real schedule; the program never calls this.
