@@ -1,5 +1,7 @@
 #include "tests/support/ftp_server.h"
 
+#include "tests/support/ports_file.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -8,38 +10,20 @@ namespace vonu::test {
 
 namespace {
 
-std::wstring WindowsPath(const std::string& unix) {
-    std::wstring path(unix.begin(), unix.end());
-    for (wchar_t& c : path)
-        if (c == L'/') c = L'\\';
-    return L"Z:" + path;
-}
-
 FtpServerInfo Load() {
     FtpServerInfo s;
-    const wchar_t* file = _wgetenv(L"VONU_FTP_SERVER");
-    if (!file || !*file) {
-        s.error = L"VONU_FTP_SERVER is not set: run the test through ctest (ftp_server fixture)";
+    const PortsFile file = ReadPortsFile(L"VONU_FTP_SERVER", L"ftp_server");
+    if (!file.error.empty()) {
+        s.error = file.error;
         return s;
     }
-    std::ifstream in(file);
-    if (!in) {
-        s.error = std::wstring(L"cannot read ") + file;
-        return s;
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-        const size_t eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        const std::string key = line.substr(0, eq), value = line.substr(eq + 1);
-        if (key == "FTP_PORT") s.port = std::atoi(value.c_str());
-        if (key == "FTP_NOREST_PORT") s.noRestPort = std::atoi(value.c_str());
-        if (key == "FTP_SLOW_PORT") s.slowPort = std::atoi(value.c_str());
-        if (key == "FTP_ROOT") s.root = WindowsPath(value);
-        if (key == "FTP_LOG") s.log = WindowsPath(value);
-    }
+    s.port = file.Port("FTP_PORT");
+    s.noRestPort = file.Port("FTP_NOREST_PORT");
+    s.slowPort = file.Port("FTP_SLOW_PORT");
+    s.root = file.WindowsPath("FTP_ROOT");
+    s.log = file.WindowsPath("FTP_LOG");
     s.ok = s.port && s.noRestPort && s.slowPort && !s.root.empty() && !s.log.empty();
-    if (!s.ok) s.error = std::wstring(L"incomplete ports file ") + file;
+    if (!s.ok) s.error = L"incomplete ports file " + file.path;
     return s;
 }
 

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "model/text_encoding.h"
+#include "tests/support/ports_file.h"
 
 namespace vonu::test {
 
@@ -16,35 +17,18 @@ namespace {
 
 TestServers Load() {
     TestServers s;
-    const wchar_t* file = _wgetenv(L"VONU_TEST_SERVERS");
-    if (!file || !*file) {
-        s.error = L"VONU_TEST_SERVERS is not set: run the test through ctest (test_servers fixture)";
+    const PortsFile file = ReadPortsFile(L"VONU_TEST_SERVERS", L"test_servers");
+    if (!file.error.empty()) {
+        s.error = file.error;
         return s;
     }
-    std::ifstream in(file);
-    if (!in) {
-        s.error = std::wstring(L"cannot read ") + file;
-        return s;
-    }
-    std::string line;
-    while (std::getline(in, line)) {
-        auto eq = line.find('=');
-        if (eq == std::string::npos) continue;
-        std::string key = line.substr(0, eq);
-        int value = std::atoi(line.c_str() + eq + 1);
-        if (key == "HTTP_PORT") s.http = value;
-        if (key == "HTTPS_PORT") s.https = value;
-        if (key == "UNTRUSTED_PORT") s.untrusted = value;
-        if (key == "FAULT_PORT") s.fault = value;
-        if (key == "FILES") {
-            std::wstring unix(line.begin() + static_cast<std::ptrdiff_t>(eq) + 1, line.end());
-            for (wchar_t& c : unix)
-                if (c == L'/') c = L'\\';
-            s.files = L"Z:" + unix;
-        }
-    }
+    s.http = file.Port("HTTP_PORT");
+    s.https = file.Port("HTTPS_PORT");
+    s.untrusted = file.Port("UNTRUSTED_PORT");
+    s.fault = file.Port("FAULT_PORT");
+    s.files = file.WindowsPath("FILES");
     s.ok = s.http && s.https && s.untrusted && s.fault;
-    if (!s.ok) s.error = std::wstring(L"incomplete ports file ") + file;
+    if (!s.ok) s.error = L"incomplete ports file " + file.path;
     return s;
 }
 
