@@ -16,6 +16,7 @@
 #include "manager/tick.h"
 #include "manager/worker_entry.h"
 #include "model/download_snapshot.h"
+#include "tests/support/download_driver.h"
 #include "tests/engine/ftp_test_support.h"
 #include "tests/support/test_servers.h"
 
@@ -46,26 +47,13 @@ protected:
         FtpServerTest::TearDown();
     }
     std::shared_ptr<DownloadItem> Add(const std::wstring& url, int32_t connections) {
-        const int32_t id = AddDownload(url, {});
-        std::shared_ptr<DownloadItem> d;
-        {
-            std::lock_guard guard(Manager().lock);
-            d = Manager().FindLocked(id);
-            d->connections = connections;
-        }
-        EXPECT_TRUE(WaitUntilTrue(30000, [&] { return !d->probing.load(); }));
-        std::lock_guard guard(Manager().lock);
-        if (d->probe.joinable()) d->probe.join();
+        const auto d = test::AddAndProbe(url, connections);
+        EXPECT_FALSE(d->probing.load()) << "the probe ends";
         return d;
     }
     bool Run(const std::shared_ptr<DownloadItem>& d, const std::function<bool()>& until = nullptr,
              DWORD ms = 120000) {
-        return WaitUntilTrue(ms, [&] {
-            Tick(Manager());
-            std::lock_guard guard(Manager().lock);
-            if (until) return until();
-            return d->State() != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable();
-        });
+        return test::RunUntilEnded(d, until, ms);
     }
     void ExpectComplete(const std::shared_ptr<DownloadItem>& d, const std::string& expected) {
         std::lock_guard guard(Manager().lock);

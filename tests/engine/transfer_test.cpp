@@ -23,6 +23,7 @@
 #include "manager/worker_entry.h"
 #include "model/list_file.h"
 #include "model/text_encoding.h"
+#include "tests/support/download_driver.h"
 #include "tests/engine/http_test_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -77,29 +78,14 @@ protected:
     // Adds the download and waits for its probe.
     std::shared_ptr<DownloadItem> Add(const std::wstring& url, int32_t connections = 8,
                                       const DownloadOptions& options = {}) {
-        const int32_t id = AddDownload(url, options);
-        std::shared_ptr<DownloadItem> d;
-        {
-            std::lock_guard guard(Manager().lock);
-            d = Manager().FindLocked(id);
-            d->connections = connections;
-        }
-        EXPECT_TRUE(WaitUntilTrue(30000, [&] { return !d->probing.load(); }));
-        {
-            std::lock_guard guard(Manager().lock);
-            if (d->probe.joinable()) d->probe.join();
-        }
+        const auto d = test::AddAndProbe(url, connections, options);
+        EXPECT_FALSE(d->probing.load()) << "the probe ends";
         return d;
     }
     // Ticks every 50 ms until the item's run has ended (or `until` holds); true unless time ran out.
     bool Run(const std::shared_ptr<DownloadItem>& d, const std::function<bool()>& until = nullptr,
              DWORD ms = 90000) {
-        return WaitUntilTrue(ms, [&] {
-            Tick(Manager());
-            std::lock_guard guard(Manager().lock);
-            if (until) return until();
-            return d->State() != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable();
-        });
+        return test::RunUntilEnded(d, until, ms);
     }
     DownloadSnapshot Snap(const std::shared_ptr<DownloadItem>& d) {
         std::lock_guard guard(Manager().lock);

@@ -26,6 +26,7 @@
 #include "manager/worker_entry.h"
 #include "model/list_file.h"
 #include "model/text_encoding.h"
+#include "tests/support/download_driver.h"
 #include "tests/engine/http_test_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -130,25 +131,13 @@ protected:
     std::string Served(const std::wstring& relative) { return ReadBytes(Servers().files + L"\\" + relative); }
 
     std::shared_ptr<DownloadItem> Add(const std::wstring& url, int32_t connections = 8) {
-        const int32_t id = AddDownload(url, {});
-        std::shared_ptr<DownloadItem> d;
-        {
-            std::lock_guard guard(Manager().lock);
-            d = Manager().FindLocked(id);
-            d->connections = connections;
-        }
-        EXPECT_TRUE(WaitUntilTrue(30000, [&] { return !d->probing.load(); }));
-        std::lock_guard guard(Manager().lock);
-        if (d->probe.joinable()) d->probe.join();
+        const auto d = test::AddAndProbe(url, connections);
+        EXPECT_FALSE(d->probing.load()) << "the probe ends";
         return d;
     }
-    bool Run(const std::shared_ptr<DownloadItem>& d, const std::function<bool()>& until = nullptr, DWORD ms = 120000) {
-        return WaitUntilTrue(ms, [&] {
-            Tick(Manager());
-            std::lock_guard guard(Manager().lock);
-            if (until) return until();
-            return d->State() != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable();
-        });
+    bool Run(const std::shared_ptr<DownloadItem>& d, const std::function<bool()>& until = nullptr,
+             DWORD ms = 120000) {
+        return test::RunUntilEnded(d, until, ms);
     }
     // Starts the download, waits for the end of the run and expects Complete.
     std::wstring Download(const std::shared_ptr<DownloadItem>& d) {
