@@ -23,7 +23,6 @@ Only loopback is used. See README.md in this folder.
 import argparse
 import itertools
 import os
-import signal
 import subprocess
 import sys
 import threading
@@ -31,7 +30,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from fault_server import body_bytes  # noqa: E402  (the same deterministic bytes as nginx's)
+from server_process import stop_pids, write_pattern_files  # noqa: E402
 
 # Files in DIR/root: name -> size. Contents: body_bytes(size).
 FILES = {
@@ -44,14 +43,7 @@ SLOW_BYTES_PER_SECOND = 256 * 1024
 
 
 def make_files(root):
-    os.makedirs(root, exist_ok=True)
-    for name, size in FILES.items():
-        path = os.path.join(root, name)
-        if os.path.exists(path) and os.path.getsize(path) == size:
-            continue
-        with open(path + ".tmp", "wb") as f:
-            f.write(body_bytes(size))
-        os.replace(path + ".tmp", path)
+    write_pattern_files(root, FILES)
 
 
 def serve(d):
@@ -162,36 +154,12 @@ def serve(d):
     next(iter(servers.values())).serve_forever(handle_exit=True)
 
 
-def ours(pid, d):
-    """True when pid still runs our server for this folder (pids get reused)."""
-    try:
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            cmd = f.read().decode(errors="replace")
-    except OSError:
-        return False
-    return "ftp_server.py" in cmd and d in cmd
-
-
-def stop_pids(d):
-    path = os.path.join(d, "pids.txt")
-    if not os.path.exists(path):
-        return
-    with open(path) as f:
-        pids = [int(x) for x in f.read().split() if x.isdigit()]
-    for pid in pids:
-        if ours(pid, d):
-            os.kill(pid, signal.SIGTERM)
-    end = time.monotonic() + 5
-    for pid in pids:
-        while ours(pid, d) and time.monotonic() < end:
-            time.sleep(0.05)
-        if ours(pid, d):
-            os.kill(pid, signal.SIGKILL)
-    os.remove(path)
+def stop_ftp_pids(d):
+    stop_pids(d, "ftp_server.py")
 
 
 def start(d, time_limit):
-    stop_pids(d)
+    stop_ftp_pids(d)
     os.makedirs(d, exist_ok=True)
     for stale in ("ports.txt", "commands.log"):
         if os.path.exists(os.path.join(d, stale)):
@@ -208,7 +176,7 @@ def start(d, time_limit):
     end = time.monotonic() + 15
     while not os.path.exists(os.path.join(d, "ports.txt")):
         if server.poll() is not None or time.monotonic() > end:
-            stop_pids(d)
+            stop_ftp_pids(d)
             sys.exit(f"the FTP server did not start (see {d}/server.log)")
         time.sleep(0.05)
     with open(os.path.join(d, "ports.txt")) as f:
@@ -228,7 +196,7 @@ def main():
         return 0
     if args.action == "start":
         return start(d, args.time_limit)
-    stop_pids(d)
+    stop_ftp_pids(d)
     return 0
 
 

@@ -13,7 +13,6 @@ Only loopback is used. See README.md in this folder.
 
 import argparse
 import os
-import signal
 import socket
 import subprocess
 import sys
@@ -21,7 +20,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
-from fault_server import body_bytes  # noqa: E402  (the same deterministic bytes)
+from server_process import stop_pids, write_pattern_files  # noqa: E402
 
 # Files nginx serves from DIR/www/files: name -> size. Contents: body_bytes(size).
 FILES = {
@@ -56,14 +55,7 @@ def run(*cmd):
 
 def make_files(www):
     files = os.path.join(www, "files")
-    os.makedirs(files, exist_ok=True)
-    for name, size in FILES.items():
-        path = os.path.join(files, name)
-        if os.path.exists(path) and os.path.getsize(path) == size:
-            continue
-        with open(path + ".tmp", "wb") as f:
-            f.write(body_bytes(size))
-        os.replace(path + ".tmp", path)
+    write_pattern_files(files, FILES)
     # A name that needs encoding on the wire: a space and an e with an acute accent.
     with open(os.path.join(files, "caf\u00e9 menu.txt"), "wb") as f:
         f.write(b"menu\n")
@@ -245,34 +237,6 @@ def start(args):
     os.replace(os.path.join(d, "ports.txt.tmp"), os.path.join(d, "ports.txt"))
     print(" ".join(f"{k}={v}" for k, v in ports.items()))
     return 0
-
-
-def ours(pid, d):
-    """True when pid still runs one of our server commands (pids get reused)."""
-    try:
-        with open(f"/proc/{pid}/cmdline", "rb") as f:
-            cmd = f.read().decode(errors="replace")
-    except OSError:
-        return False
-    return d in cmd
-
-
-def stop_pids(d):
-    path = os.path.join(d, "pids.txt")
-    if not os.path.exists(path):
-        return
-    with open(path) as f:
-        pids = [int(x) for x in f.read().split() if x.isdigit()]
-    for pid in pids:
-        if ours(pid, d):
-            os.kill(pid, signal.SIGTERM)
-    end = time.monotonic() + 5
-    for pid in pids:
-        while ours(pid, d) and time.monotonic() < end:
-            time.sleep(0.05)
-        if ours(pid, d):
-            os.kill(pid, signal.SIGKILL)
-    os.remove(path)
 
 
 def stop(args):
