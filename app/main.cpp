@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/startup.h"
+#include "ui/modeless_dialogs.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     vonu::AppSession session;
@@ -11,6 +12,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (session.accelerators && TranslateAcceleratorW(session.mainWindow, session.accelerators, &msg))
                 continue;
+            if (vonu::HandleModelessDialogMessage(msg)) continue;
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

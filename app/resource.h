@@ -6,6 +6,32 @@
 #define IDC_DELETE_TEXT 201
 #define IDC_DELETE_FILES 202
 
+// The progress window ("Download") and the completion window (ui/progress.rc): 500-699.
+#define IDD_PROGRESS 500
+#define IDC_PROGRESS_ADDRESS 501
+#define IDC_PROGRESS_PATH 502
+#define IDC_PROGRESS_STATUS 503
+#define IDC_PROGRESS_SIZE 504
+#define IDC_PROGRESS_DOWNLOADED 505
+#define IDC_PROGRESS_SPEED 506
+#define IDC_PROGRESS_REMAINING 507
+#define IDC_PROGRESS_RESUMABLE 508
+#define IDC_PROGRESS_BAR 509
+#define IDC_PROGRESS_DETAILS 510
+#define IDC_PROGRESS_PAUSE 511
+#define IDC_PROGRESS_CANCEL 512  // not IDCANCEL: Escape only closes, Cancel also stops
+#define IDC_PROGRESS_CONNECTIONS_LABEL 513
+#define IDC_PROGRESS_CONNECTIONS_BAR 514
+#define IDC_PROGRESS_CONNECTIONS 515
+#define IDD_COMPLETE 600
+#define IDC_COMPLETE_HEADING 601
+#define IDC_COMPLETE_ADDRESS 602
+#define IDC_COMPLETE_PATH 603
+#define IDC_COMPLETE_SIZE 604
+#define IDC_COMPLETE_DONT_SHOW 605
+#define IDC_COMPLETE_OPEN_WITH 606
+#define IDC_COMPLETE_OPEN_FOLDER 607
+
 // Main window commands: menus, context menus, toolbar, keyboard and tray menu all send
 // these as WM_COMMAND to the main window.
 #define ID_APP_EXIT 57665  // also posted from outside by the setup program to close Vonu

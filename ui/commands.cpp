@@ -22,6 +22,7 @@
 #include "model/settings.h"
 #include "ui/delete_dialog.h"
 #include "ui/manager_tick_hook.h"
+#include "ui/progress_windows.h"
 #include "ui/toolbar.h"
 #include "ui/view_nodes.h"
 #include "ui/view_tree.h"
@@ -77,13 +78,18 @@ void OpenFolder(MainWindow& w) {
 }
 
 void Resume(MainWindow& w) {
-    for (const DownloadSnapshot* d : Selected(w)) {
+    const auto selected = Selected(w);
+    for (const DownloadSnapshot* d : selected) {
         const auto state = static_cast<DownloadState>(d->state);
         if (state != DownloadState::Complete && state != DownloadState::Downloading)
             StartDownload(Manager(), d->id);
     }
-    // With one download and ShowProgress on, its progress window opens here once the
-    // progress window is part of the program.
+    if (Manager().ShowProgress && selected.size() == 1) OpenProgressWindow(w, selected[0]->id);
+}
+
+void ShowProgress(MainWindow& w) {
+    auto s = Selected(w);
+    if (s.size() == 1) OpenProgressWindow(w, s[0]->id);
 }
 
 void Stop(MainWindow& w) {
@@ -101,7 +107,10 @@ void Delete(MainWindow& w) {
     const std::optional<bool> deleteFiles =
         AskDeleteDownloads(w.window, static_cast<int>(ids.size()), anyComplete);
     if (!deleteFiles) return;
-    for (int32_t id : ids) RemoveDownload(Manager(), id, *deleteFiles);
+    for (int32_t id : ids) {
+        CloseProgressWindow(w, id);
+        RemoveDownload(Manager(), id, *deleteFiles);
+    }
 }
 
 // --- Downloads -----------------------------------------------------------------------------
@@ -224,7 +233,7 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_FILE_OPEN_FOLDER, {OpenFolder, ByRule<CanOpenFolder>}},
         {ID_FILE_RESUME, {Resume, ByRule<CanResume>}},
         {ID_FILE_STOP, {Stop, ByRule<CanStop>}},
-        {ID_FILE_SHOW_PROGRESS, {}},
+        {ID_FILE_SHOW_PROGRESS, {ShowProgress, ByRule<CanShowProgress>}},
         {ID_FILE_PROPERTIES, {}},
         {ID_FILE_DELETE, {Delete, ByRule<CanDelete>}},
         {ID_DOWNLOADS_STOP_ALL, {StopEveryDownload, ByRule<CanStopAll>}},

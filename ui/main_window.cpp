@@ -20,6 +20,7 @@
 #include "ui/icon_painter.h"
 #include "ui/main_window_layout.h"
 #include "ui/main_window_state.h"
+#include "ui/progress_windows.h"
 #include "ui/toolbar.h"
 #include "ui/tray_icon.h"
 #include "ui/ui_scale.h"
@@ -291,6 +292,7 @@ LRESULT OnInitMenuPopup(MainWindow& w, WPARAM wParam, LPARAM) {
 
 LRESULT OnClose(MainWindow& w, WPARAM, LPARAM) {
     if (w.exiting || !Manager().MinToTray || !w.trayIconPresent) {
+        CloseAllProgressWindows(w);
         ShutDownModel(w);
         DestroyWindow(w.window);
         return 0;

@@ -41,6 +41,10 @@ struct MainWindow {
     std::vector<DownloadSnapshot> snapshot;
     std::vector<DownloadQueue> queues;  // copied with the snapshot
 
+    // Download id -> its open progress window (ui/progress_windows.h); a window takes itself
+    // out when it closes.
+    std::unordered_map<int32_t, HWND> progressWindows;
+
     bool trayIconPresent = false;
     bool exiting = false;
     bool closeBalloonShown = false;

@@ -5,8 +5,11 @@
 #include "app/localization.h"
 #include "app/text_format.h"
 #include "model/download_manager.h"
+#include "model/data_folder.h"
 #include "model/list_file.h"
+#include "ui/completion_window.h"
 #include "ui/manager_tick_hook.h"
+#include "ui/progress_windows.h"
 #include "ui/tray_icon.h"
 
 namespace vonu {
@@ -17,11 +20,17 @@ void PlayCompletionSound() {
         MessageBeep(MB_ICONINFORMATION);
 }
 
-// One sound per completed download. The download's progress window closes and its
-// completion window opens here once those windows are part of the program.
-void HandleCompleted(const std::vector<int32_t>& ids) {
-    if (!Manager().Sound) return;
-    for (size_t i = 0; i < ids.size(); ++i) PlayCompletionSound();
+// Per completed download, in list order: its progress window closes, the sound plays, and
+// its completion window opens (when wanted and the download is still in the list).
+void HandleCompleted(MainWindow& w, const std::vector<int32_t>& ids) {
+    DownloadManager& m = Manager();
+    for (int32_t id : ids) {
+        CloseProgressWindow(w, id);
+        if (m.Sound) PlayCompletionSound();
+        if (!m.ShowComplete) continue;
+        if (const std::optional<DownloadSnapshot> d = m.SnapshotOne(id))
+            OpenCompletionWindow(w.instance, *d, SettingsPath(w.dataFolder));
+    }
 }
 
 void HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& events) {
@@ -46,7 +55,7 @@ void WindowTick(MainWindow& w) {
     DownloadManager& m = Manager();
     RunManagerTick(m);
     RefreshList(w);
-    HandleCompleted(m.TakeCompleted());
+    HandleCompleted(w, m.TakeCompleted());
     HandleFinishedQueues(w, m.TakeFinishedQueues());
     if (!IsWindow(w.window)) return;
     // Link hand-overs and the update offer join this sequence with the browser integration

@@ -1,0 +1,130 @@
+#include "ui/completion_window.h"
+
+#include "app/display_format.h"
+#include "app/localization.h"
+#include "app/localize_window.h"
+#include "app/resource.h"
+#include "app/shell_open.h"
+#include "model/download_manager.h"
+#include "model/settings.h"
+#include "ui/left_to_right_edit.h"
+#include "ui/modeless_dialogs.h"
+
+namespace vonu {
+namespace {
+
+struct CompletionWindow {
+    DownloadSnapshot download;
+    std::wstring settingsPath;
+    HFONT headingFont = nullptr;  // owned
+};
+
+CompletionWindow* WindowOf(HWND dialog) {
+    return reinterpret_cast<CompletionWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
+
+// Semibold, 4/3 the height of the dialog's own font.
+HFONT HeadingFont(HWND dialog) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
+    LOGFONTW log{};
+    if (!font || !GetObjectW(font, sizeof log, &log)) return nullptr;
+    log.lfHeight = log.lfHeight * 4 / 3;
+    log.lfWeight = 600;
+    return CreateFontIndirectW(&log);
+}
+
+void SetIcons(HWND dialog) {
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
+        const int side = GetSystemMetrics(metric);
+        if (HICON icon = static_cast<HICON>(
+                LoadImageW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, side, side, LR_SHARED)))
+            SendMessageW(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
+    }
+}
+
+INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
+    auto* c = reinterpret_cast<CompletionWindow*>(lParam);
+    SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    AddModelessDialog(dialog);
+    SetIcons(dialog);
+    c->headingFont = HeadingFont(dialog);
+    if (c->headingFont)
+        SendDlgItemMessageW(dialog, IDC_COMPLETE_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(c->headingFont),
+                            FALSE);
+    SetDlgItemTextW(dialog, IDC_COMPLETE_ADDRESS, c->download.url.c_str());
+    SetDlgItemTextW(dialog, IDC_COMPLETE_PATH, c->download.path.c_str());
+    SetDlgItemTextW(dialog, IDC_COMPLETE_SIZE, SizeText(c->download.size).c_str());
+    LocalizeWindow(dialog);
+    KeepLeftToRight(GetDlgItem(dialog, IDC_COMPLETE_ADDRESS));
+    KeepLeftToRight(GetDlgItem(dialog, IDC_COMPLETE_PATH));
+    const std::wstring title = std::wstring(Translate(L"Download complete")) + L"  " + c->download.fileName;
+    SetWindowTextW(dialog, title.c_str());
+    SetFocus(GetDlgItem(dialog, IDOK));
+    return FALSE;  // the focus is set
+}
+
+// Every way of closing passes here, so the check box is honoured whichever way it closes.
+void Close(HWND dialog, CompletionWindow& c) {
+    if (IsDlgButtonChecked(dialog, IDC_COMPLETE_DONT_SHOW) == BST_CHECKED) {
+        DownloadManager& m = Manager();
+        m.ShowComplete = false;
+        SaveSettings(m, c.settingsPath);
+    }
+    DestroyWindow(dialog);
+}
+
+void OnCommand(HWND dialog, CompletionWindow& c, int command) {
+    const std::wstring path = c.download.path;
+    switch (command) {
+        case IDOK:  // Open, also Enter
+            OpenFile(path, dialog);  // tells the user itself when the file cannot be opened
+            break;
+        case IDC_COMPLETE_OPEN_WITH:
+            OpenWith(dialog, path);
+            break;
+        case IDC_COMPLETE_OPEN_FOLDER:
+            ShowInFolder(path);
+            break;
+        case IDCANCEL:  // Close, Escape and the close box
+            break;
+        default:
+            return;  // the check box and anything else: the window stays
+    }
+    Close(dialog, c);
+}
+
+INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return OnInitDialog(dialog, lParam);
+    CompletionWindow* c = WindowOf(dialog);
+    if (!c) return FALSE;
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(dialog, *c, LOWORD(wParam));
+            return TRUE;
+        case WM_DESTROY:
+            RemoveModelessDialog(dialog);
+            SetWindowLongPtrW(dialog, DWLP_USER, 0);
+            if (c->headingFont) DeleteObject(c->headingFont);
+            delete c;
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+HWND OpenCompletionWindow(HINSTANCE instance, const DownloadSnapshot& download, const std::wstring& settingsPath) {
+    auto* c = new CompletionWindow{download, settingsPath, nullptr};
+    HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_COMPLETE), nullptr, CompletionDialogProc,
+                                     reinterpret_cast<LPARAM>(c));
+    if (!dialog) {
+        delete c;
+        return nullptr;
+    }
+    ShowWindow(dialog, SW_SHOWNORMAL);
+    SetForegroundWindow(dialog);
+    return dialog;
+}
+
+}  // namespace vonu
