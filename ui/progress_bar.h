@@ -45,6 +45,7 @@ struct BarSpan {
     double phase = 0;        // of the band, 0 to 1
     bool edgeMark = false;   // the 2-pixel mark at the leading edge (a working connection)
     bool separator = false;  // the 1-pixel white line at x0 (a segment that does not start at 0)
+    bool operator==(const BarSpan&) const = default;
 };
 
 inline constexpr COLORREF kBarBackground = RGB(230, 230, 234);
