@@ -50,8 +50,8 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     SetIcons(dialog);
     c->headingFont = HeadingFont(dialog);
     if (c->headingFont)
-        SendDlgItemMessageW(dialog, IDC_COMPLETE_HEADING, WM_SETFONT, reinterpret_cast<WPARAM>(c->headingFont),
-                            FALSE);
+        SendDlgItemMessageW(dialog, IDC_COMPLETE_HEADING, WM_SETFONT,
+                            reinterpret_cast<WPARAM>(c->headingFont), FALSE);
     SetDlgItemTextW(dialog, IDC_COMPLETE_ADDRESS, c->download.url.c_str());
     SetDlgItemTextW(dialog, IDC_COMPLETE_PATH, c->download.path.c_str());
     SetDlgItemTextW(dialog, IDC_COMPLETE_SIZE, SizeText(c->download.size).c_str());
@@ -77,7 +77,7 @@ void Close(HWND dialog, CompletionWindow& c) {
 void OnCommand(HWND dialog, CompletionWindow& c, int command) {
     const std::wstring path = c.download.path;
     switch (command) {
-        case IDOK:  // Open, also Enter
+        case IDOK:                   // Open, also Enter
             OpenFile(path, dialog);  // tells the user itself when the file cannot be opened
             break;
         case IDC_COMPLETE_OPEN_WITH:
@@ -114,7 +114,8 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 }  // namespace
 
-HWND OpenCompletionWindow(HINSTANCE instance, const DownloadSnapshot& download, const std::wstring& settingsPath) {
+HWND OpenCompletionWindow(HINSTANCE instance, const DownloadSnapshot& download,
+                          const std::wstring& settingsPath) {
     auto* c = new CompletionWindow{download, settingsPath, nullptr};
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_COMPLETE), nullptr, CompletionDialogProc,
                                      reinterpret_cast<LPARAM>(c));

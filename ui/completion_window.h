@@ -16,6 +16,7 @@
 namespace vonu {
 
 // Shows the window in the foreground with the focus on Open. Null when it cannot be made.
-HWND OpenCompletionWindow(HINSTANCE instance, const DownloadSnapshot& download, const std::wstring& settingsPath);
+HWND OpenCompletionWindow(HINSTANCE instance, const DownloadSnapshot& download,
+                          const std::wstring& settingsPath);
 
 }  // namespace vonu

@@ -13,7 +13,8 @@ inline void KeepLeftToRight(HWND edit) {
     const LONG_PTR rtl = WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT | WS_EX_LEFTSCROLLBAR;
     if (!(ex & rtl)) return;
     SetWindowLongPtrW(edit, GWL_EXSTYLE, ex & ~rtl);
-    SetWindowPos(edit, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(edit, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(edit, nullptr, TRUE);
 }
 

@@ -57,9 +57,9 @@ void PaintShimmer(Gdiplus::Graphics& g, int x0, int x1, int height, double phase
                               static_cast<Gdiplus::REAL>(band->width), static_cast<Gdiplus::REAL>(height));
     // The brush's rectangle is widened by a pixel on each side: GDI+ wraps the gradient at
     // its exact edges, which would show as a faint line.
-    Gdiplus::LinearGradientBrush brush(
-        Gdiplus::RectF(rect.X - 1, rect.Y, rect.Width + 2, rect.Height), Argb(0, RGB(255, 255, 255)),
-        Argb(0, RGB(255, 255, 255)), Gdiplus::LinearGradientModeHorizontal);
+    Gdiplus::LinearGradientBrush brush(Gdiplus::RectF(rect.X - 1, rect.Y, rect.Width + 2, rect.Height),
+                                       Argb(0, RGB(255, 255, 255)), Argb(0, RGB(255, 255, 255)),
+                                       Gdiplus::LinearGradientModeHorizontal);
     const Gdiplus::Color colours[] = {Argb(0, RGB(255, 255, 255)), Argb(90, RGB(255, 255, 255)),
                                       Argb(0, RGB(255, 255, 255))};
     const Gdiplus::REAL positions[] = {0.0f, 0.5f, 1.0f};
@@ -245,7 +245,8 @@ void UpdateProgressBar(HWND window, const DownloadSnapshot& d, BarMode mode) {
     bar->snapshot = d;
     bar->mode = mode;
     TakeSnapshot(bar->animation, d);
-    if (!bar->timerRunning) bar->timerRunning = SetTimer(window, kAnimationTimer, kAnimationMilliseconds, nullptr);
+    if (!bar->timerRunning)
+        bar->timerRunning = SetTimer(window, kAnimationTimer, kAnimationMilliseconds, nullptr);
     InvalidateRect(window, nullptr, FALSE);
 }
 

@@ -22,8 +22,8 @@ namespace vonu {
 enum class BarMode { WholeFile, Connections };
 
 struct BarAnimation {
-    double shownPercent = -1;             // below 0: not set yet
-    std::vector<double> shownPositions;   // one per segment, in bytes
+    double shownPercent = -1;            // below 0: not set yet
+    std::vector<double> shownPositions;  // one per segment, in bytes
 };
 
 // Takes a new snapshot: sets the shown percentage on first use, and gives every new segment

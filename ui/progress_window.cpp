@@ -126,9 +126,8 @@ void AddColumns(HWND list) {
         int width;
         int format;
     };
-    const Column columns[] = {{L"N.", 40, LVCFMT_LEFT},
-                              {L"Downloaded", 110, LVCFMT_RIGHT},
-                              {L"Info", 260, LVCFMT_LEFT}};
+    const Column columns[] = {
+        {L"N.", 40, LVCFMT_LEFT}, {L"Downloaded", 110, LVCFMT_RIGHT}, {L"Info", 260, LVCFMT_LEFT}};
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     int index = 0;
@@ -189,7 +188,8 @@ void PauseOrResume(ProgressWindow& p) {
 void Cancel(ProgressWindow& p) {
     if (const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(p.id)) {
         const auto state = static_cast<DownloadState>(d->state);
-        if (state == DownloadState::Queued || state == DownloadState::Downloading) StopDownload(Manager(), p.id);
+        if (state == DownloadState::Queued || state == DownloadState::Downloading)
+            StopDownload(Manager(), p.id);
     }
     DestroyWindow(p.dialog);
 }

@@ -5,7 +5,8 @@
 namespace vonu {
 
 void OpenProgressWindow(MainWindow& w, int32_t id) {
-    if (auto found = w.progressWindows.find(id); found != w.progressWindows.end() && IsWindow(found->second)) {
+    if (auto found = w.progressWindows.find(id);
+        found != w.progressWindows.end() && IsWindow(found->second)) {
         HWND window = found->second;
         if (IsIconic(window))
             ShowWindow(window, SW_RESTORE);
@@ -17,9 +18,8 @@ void OpenProgressWindow(MainWindow& w, int32_t id) {
     // The main window outlives every progress window (it closes them all before it goes), so
     // the callback's reference stays valid.
     MainWindow* owner = &w;
-    HWND window = CreateProgressWindow(w.instance, id, [owner](int32_t closedId) {
-        owner->progressWindows.erase(closedId);
-    });
+    HWND window = CreateProgressWindow(w.instance, id,
+                                       [owner](int32_t closedId) { owner->progressWindows.erase(closedId); });
     if (!window) return;
     w.progressWindows[id] = window;
     ShowWindow(window, SW_SHOWNORMAL);

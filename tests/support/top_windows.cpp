@@ -47,8 +47,8 @@ HWND WaitForTopWindow(DWORD pid, const std::wstring& className, const std::wstri
 std::wstring ControlText(HWND control) {
     wchar_t text[2048] = {};
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(control, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                             &copied))
+    if (!SendMessageTimeoutW(control, WM_GETTEXT, 2048, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             2000, &copied))
         return {};
     return std::wstring(text, static_cast<size_t>(copied));
 }

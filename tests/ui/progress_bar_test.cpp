@@ -103,9 +103,9 @@ TEST(ProgressBarAnimation, TimerRunsWhileMovingOrWhileTheShimmerMoves) {
         bool keep;
     };
     const Case cases[] = {
-        {DownloadState::Downloading, false, false, true},  {DownloadState::Downloading, true, false, false},
-        {DownloadState::Downloading, true, true, true},    {DownloadState::Stopped, false, false, false},
-        {DownloadState::Stopped, false, true, true},       {DownloadState::Complete, false, false, false},
+        {DownloadState::Downloading, false, false, true}, {DownloadState::Downloading, true, false, false},
+        {DownloadState::Downloading, true, true, true},   {DownloadState::Stopped, false, false, false},
+        {DownloadState::Stopped, false, true, true},      {DownloadState::Complete, false, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.state) * 10 + c.scanning * 2 + c.moving);
@@ -203,8 +203,8 @@ TEST(ProgressBarGeometry, ShimmerBandSweepsAcrossInOnePeriod) {
         double bandLeft, bandWidth;
     };
     const Case cases[] = {
-        {0, 200, 0.0, -105, 70},      // width × 0.35
-        {0, 200, 1.0, 235, 70},       // past the right edge
+        {0, 200, 0.0, -105, 70},          // width × 0.35
+        {0, 200, 1.0, 235, 70},           // past the right edge
         {10, 50, 0.5, 10 + 65 - 60, 40},  // at least 40
         {0, 1000, 0.5, 640 - 210, 140},   // at most 140
     };

@@ -34,7 +34,8 @@ std::wstring Utf16FileText(const std::wstring& path) {
 }
 
 // One list.ini section for a probed, resumable, stopped download with no bytes yet.
-std::wstring Section(int id, const std::wstring& url, const std::wstring& path, int64_t size, int connections) {
+std::wstring Section(int id, const std::wstring& url, const std::wstring& path, int64_t size,
+                     int connections) {
     const std::wstring name = path.substr(path.rfind(L'\\') + 1);
     return L"[D" + std::to_wstring(id) + L"]\r\nUrl=" + url + L"\r\nFile=" + name + L"\r\nPath=" + path +
            L"\r\nCat=General\r\nSize=" + std::to_wstring(size) +
@@ -117,12 +118,16 @@ TEST_F(ProgressWindowTest, FollowsItsDownloadPausesResumesAndCloses) {
     EXPECT_TRUE(WaitForText(p, IDC_PROGRESS_PAUSE, L"Pause"));
     EXPECT_TRUE(WaitForText(p, IDC_PROGRESS_STATUS, L"Downloading..."));
     HWND table = GetDlgItem(p, IDC_PROGRESS_CONNECTIONS);
-    EXPECT_TRUE(WaitUntil(15000, [&] {
-        int working = 0;
-        for (int r = 0; r < ListViewRowCount(table); ++r) working += ListViewText(table, r, 2) == L"Downloading...";
-        return working >= 2;
-    })) << "rows: " << ListViewRowCount(table);
-    EXPECT_TRUE(WaitUntil(15000, [&] { return ControlText(p) != L"0% 20mib.bin"; })) << "the title's percentage";
+    EXPECT_TRUE(WaitUntil(15000,
+                          [&] {
+                              int working = 0;
+                              for (int r = 0; r < ListViewRowCount(table); ++r)
+                                  working += ListViewText(table, r, 2) == L"Downloading...";
+                              return working >= 2;
+                          }))
+        << "rows: " << ListViewRowCount(table);
+    EXPECT_TRUE(WaitUntil(15000, [&] { return ControlText(p) != L"0% 20mib.bin"; }))
+        << "the title's percentage";
     EXPECT_EQ(ListViewText(table, 0, 0), L"1");
     EXPECT_NE(ListViewText(table, 0, 1), L"0 Bytes");
     EXPECT_NE(ItemText(p, IDC_PROGRESS_SPEED), L"");
@@ -234,7 +239,8 @@ TEST_F(ProgressWindowTest, CompletedDownloadSwapsItsProgressWindowForTheCompleti
     }));
     Click(done, IDCANCEL);
     EXPECT_TRUE(WaitGone(done));
-    EXPECT_TRUE(WaitUntil(5000, [&] { return Utf16FileText(settings).find(L"ShowComplete=0") != std::wstring::npos; }));
+    EXPECT_TRUE(WaitUntil(
+        5000, [&] { return Utf16FileText(settings).find(L"ShowComplete=0") != std::wstring::npos; }));
 }
 
 }  // namespace
