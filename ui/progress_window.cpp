@@ -207,8 +207,8 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     MeasureHeights(*p);
     if (const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(p->id)) Show(*p, *d);
     SetTimer(dialog, kRefreshTimer, kRefreshMilliseconds, nullptr);
-    SetFocus(Item(*p, IDC_PROGRESS_PAUSE));
-    return FALSE;  // the focus is set
+    // The focus starts in the address box, not on a button, so Enter presses nothing.
+    return TRUE;
 }
 
 void OnCommand(ProgressWindow& p, int command) {

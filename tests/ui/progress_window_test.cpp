@@ -140,6 +140,15 @@ TEST_F(ProgressWindowTest, FollowsItsDownloadPausesResumesAndCloses) {
     Sleep(500);
     EXPECT_EQ(ProgressWindows(L"20mib.bin"), std::vector<HWND>{p});
 
+    // Enter does nothing: the window stays and the download runs on.
+    HWND address = GetDlgItem(p, IDC_PROGRESS_ADDRESS);
+    PostMessageW(address, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(address, WM_KEYUP, VK_RETURN, 0xC0000001);
+    Sleep(500);
+    EXPECT_TRUE(IsWindowVisible(p));
+    EXPECT_EQ(ItemText(p, IDC_PROGRESS_PAUSE), L"Pause");
+    EXPECT_EQ(ItemText(p, IDC_PROGRESS_STATUS), L"Downloading...");
+
     // Fewer details hides the connection part and keeps the width; More details restores.
     RECT full{};
     GetWindowRect(p, &full);
@@ -175,6 +184,17 @@ TEST_F(ProgressWindowTest, FollowsItsDownloadPausesResumesAndCloses) {
     Click(p, IDC_PROGRESS_PAUSE);
     EXPECT_TRUE(WaitForText(p, IDC_PROGRESS_STATUS, L"Downloading..."));
     PostMessageW(p, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitGone(p));
+    Sleep(600);
+    EXPECT_EQ(Downloading(), L"  1 downloading, 2 in list");
+
+    // So does Escape.
+    Command(ID_FILE_SHOW_PROGRESS);
+    p = WaitForProgressWindow(L"20mib.bin");
+    ASSERT_NE(p, nullptr);
+    address = GetDlgItem(p, IDC_PROGRESS_ADDRESS);
+    PostMessageW(address, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(address, WM_KEYUP, VK_ESCAPE, 0xC0000001);
     EXPECT_TRUE(WaitGone(p));
     Sleep(600);
     EXPECT_EQ(Downloading(), L"  1 downloading, 2 in list");
