@@ -263,5 +263,29 @@ TEST_F(ProgressWindowTest, CompletedDownloadSwapsItsProgressWindowForTheCompleti
         5000, [&] { return Utf16FileText(settings).find(L"ShowComplete=0") != std::wstring::npos; }));
 }
 
+TEST_F(ProgressWindowTest, EnterOpensTheFileAndTheTickedBoxStillCounts) {
+    Select(1);
+    Command(ID_FILE_RESUME);
+    HWND done = WaitForTopWindow(vonu_.id(), kDialogClass, L"Download complete  small.bin", 20000);
+    ASSERT_NE(done, nullptr) << "no completion window";
+    Click(done, IDC_COMPLETE_DONT_SHOW);
+    HWND box = GetDlgItem(done, IDC_COMPLETE_DONT_SHOW);
+    ASSERT_TRUE(WaitUntil(5000, [&] { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+    // Enter anywhere in the window is Open. A ".bin" file has no program here, so the shell
+    // refuses and the window says why before it closes; with a program it would just start.
+    PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(box, WM_KEYUP, VK_RETURN, 0xC0000001);
+    EXPECT_TRUE(WaitUntil(10000, [&] {
+        if (HWND message = WaitForTopWindow(vonu_.id(), kDialogClass, L"Vonu Download Manager", 0)) {
+            PostMessageW(message, WM_COMMAND, IDOK, 0);
+            return false;
+        }
+        return !IsWindow(done);
+    })) << "the window closes after Open";
+    const std::wstring settings = SettingsPath(DataFolder());
+    EXPECT_TRUE(WaitUntil(
+        5000, [&] { return Utf16FileText(settings).find(L"ShowComplete=0") != std::wstring::npos; }));
+}
+
 }  // namespace
 }  // namespace vonu
