@@ -64,17 +64,21 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     return FALSE;  // the focus is set
 }
 
-// Every way of closing passes here, so the check box is honoured whichever way it closes.
-void Close(HWND dialog, CompletionWindow& c) {
+// Every way of closing ends here (a button, Escape, the close box, the program's exit), so
+// the check box is honoured whichever way the window goes.
+void OnDestroy(HWND dialog, CompletionWindow* c) {
     if (IsDlgButtonChecked(dialog, IDC_COMPLETE_DONT_SHOW) == BST_CHECKED) {
         DownloadManager& m = Manager();
         m.ShowComplete = false;
-        SaveSettings(m, c.settingsPath);
+        SaveSettings(m, c->settingsPath);
     }
-    DestroyWindow(dialog);
+    RemoveModelessDialog(dialog);
+    SetWindowLongPtrW(dialog, DWLP_USER, 0);
+    if (c->headingFont) DeleteObject(c->headingFont);
+    delete c;
 }
 
-void OnCommand(HWND dialog, CompletionWindow& c, int command) {
+void OnCommand(HWND dialog, const CompletionWindow& c, int command) {
     const std::wstring path = c.download.path;
     switch (command) {
         case IDOK:                   // Open, also Enter
@@ -91,7 +95,7 @@ void OnCommand(HWND dialog, CompletionWindow& c, int command) {
         default:
             return;  // the check box and anything else: the window stays
     }
-    Close(dialog, c);
+    DestroyWindow(dialog);
 }
 
 INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -103,10 +107,7 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
             OnCommand(dialog, *c, LOWORD(wParam));
             return TRUE;
         case WM_DESTROY:
-            RemoveModelessDialog(dialog);
-            SetWindowLongPtrW(dialog, DWLP_USER, 0);
-            if (c->headingFont) DeleteObject(c->headingFont);
-            delete c;
+            OnDestroy(dialog, c);
             return TRUE;
     }
     return FALSE;

@@ -20,6 +20,7 @@
 #include "ui/icon_painter.h"
 #include "ui/main_window_layout.h"
 #include "ui/main_window_state.h"
+#include "ui/modeless_dialogs.h"
 #include "ui/progress_windows.h"
 #include "ui/toolbar.h"
 #include "ui/tray_icon.h"
@@ -317,6 +318,8 @@ LRESULT OnDestroy(MainWindow& w, WPARAM, LPARAM) {
     RemovePropW(w.window, kMainWindowProperty);
     if (w.trayIconPresent) DeleteTrayIcon(w.window);
     w.trayIconPresent = false;
+    CloseAllProgressWindows(w);  // they call back into this window's state as they close
+    CloseModelessDialogs();      // completion windows: a ticked box is saved as they go
     ShutDownModel(w);
     PostQuitMessage(0);
     return 0;

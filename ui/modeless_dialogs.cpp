@@ -23,6 +23,13 @@ void RemoveModelessDialog(HWND dialog) {
     d.erase(std::remove(d.begin(), d.end(), dialog), d.end());
 }
 
+void CloseModelessDialogs() {
+    const std::vector<HWND> open = Dialogs();  // each one takes itself out as it is destroyed
+    for (HWND dialog : open)
+        if (IsWindow(dialog)) DestroyWindow(dialog);
+    Dialogs().clear();
+}
+
 bool HandleModelessDialogMessage(MSG& message) {
     if (!message.hwnd) return false;
     HWND root = GetAncestor(message.hwnd, GA_ROOT);

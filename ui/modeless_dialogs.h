@@ -10,6 +10,9 @@ namespace vonu {
 void AddModelessDialog(HWND dialog);
 void RemoveModelessDialog(HWND dialog);
 
+// Destroys every dialog still open (the main window is going: the program ends).
+void CloseModelessDialogs();
+
 // True when the message was for one of the dialogs and that dialog has handled it.
 bool HandleModelessDialogMessage(MSG& message);
 

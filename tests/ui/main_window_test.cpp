@@ -18,6 +18,7 @@
 #include "tests/support/sample_list.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_servers.h"
+#include "tests/support/top_windows.h"
 #include "tests/support/window_helpers.h"
 
 namespace vonu {
@@ -235,6 +236,12 @@ TEST_F(MainWindowTest, CommandsChangeTheModelAndTheListSurvivesARestart) {
     Command(ID_FILE_RESUME);
     EXPECT_TRUE(WaitUntil(5000, [&] { return StatusOf(L"notes.txt") != L"Stopped"; }));
     EXPECT_NE(ListViewText(list_, RowOf(L"notes.txt"), 5), before);
+    // With one download resumed and ShowProgress on (its default), its progress window opens;
+    // closed again so the dialogs below are the only ones.
+    HWND progress = WaitForTopWindow(vonu_.id(), L"#32770", L"% notes.txt", 5000);
+    ASSERT_NE(progress, nullptr) << "Resume opened no progress window";
+    PostMessageW(progress, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(progress); }));
 
     // The speed limiter switches off and the setting is saved.
     Command(ID_DOWNLOADS_LIMITER);

@@ -287,5 +287,21 @@ TEST_F(ProgressWindowTest, EnterOpensTheFileAndTheTickedBoxStillCounts) {
         5000, [&] { return Utf16FileText(settings).find(L"ShowComplete=0") != std::wstring::npos; }));
 }
 
+TEST_F(ProgressWindowTest, ExitWithTheBoxTickedStillSwitchesTheWindowOff) {
+    Select(1);
+    Command(ID_FILE_RESUME);
+    HWND done = WaitForTopWindow(vonu_.id(), kDialogClass, L"Download complete  small.bin", 20000);
+    ASSERT_NE(done, nullptr) << "no completion window";
+    Click(done, IDC_COMPLETE_DONT_SHOW);
+    ASSERT_TRUE(WaitUntil(5000, [&] {
+        return SendMessageW(GetDlgItem(done, IDC_COMPLETE_DONT_SHOW), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }));
+    Command(ID_APP_EXIT);
+    DWORD code = 1;
+    EXPECT_TRUE(vonu_.WaitExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_NE(Utf16FileText(SettingsPath(DataFolder())).find(L"ShowComplete=0"), std::wstring::npos);
+}
+
 }  // namespace
 }  // namespace vonu
