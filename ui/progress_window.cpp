@@ -207,8 +207,12 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     MeasureHeights(*p);
     if (const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(p->id)) Show(*p, *d);
     SetTimer(dialog, kRefreshTimer, kRefreshMilliseconds, nullptr);
-    // The focus starts in the address box, not on a button, so Enter presses nothing.
-    return TRUE;
+    // The focus starts in the address box, not on a button, so Enter presses nothing; its
+    // text is left unselected.
+    HWND address = Item(*p, IDC_PROGRESS_ADDRESS);
+    SetFocus(address);
+    SendMessageW(address, EM_SETSEL, 0, 0);
+    return FALSE;  // the focus is set
 }
 
 void OnCommand(ProgressWindow& p, int command) {
