@@ -23,7 +23,7 @@ xvfb_start
 wine_prefix_setup "$build"
 
 status=0
-for bench in list_bench limiter_bench main_window_bench; do
+for bench in list_bench limiter_bench main_window_bench progress_window_bench; do
   echo "== $bench"
   wine "$build/bin/$bench.exe" || status=1
 done
