@@ -20,8 +20,10 @@
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
+#include "ui/add_from_address.h"
 #include "ui/delete_dialog.h"
 #include "ui/manager_tick_hook.h"
+#include "ui/properties_dialog.h"
 #include "ui/toolbar.h"
 #include "ui/view_nodes.h"
 #include "ui/view_tree.h"
@@ -50,6 +52,8 @@ bool ByRule(const MainWindow& w) {
 std::vector<const DownloadSnapshot*> Selected(const MainWindow& w) { return w.Context().selected; }
 
 // --- Tasks ---------------------------------------------------------------------------------
+
+void AddLink(MainWindow& w) { AddNewDownload(w); }
 
 void Exit(MainWindow& w) { CloseForExit(w); }
 
@@ -88,6 +92,13 @@ void Resume(MainWindow& w) {
 
 void Stop(MainWindow& w) {
     for (const DownloadSnapshot* d : Selected(w)) StopDownload(Manager(), d->id);
+}
+
+void Properties(MainWindow& w) {
+    auto s = Selected(w);
+    if (s.size() != 1) return;
+    const int32_t id = s[0]->id;  // the dialog's loop runs ticks that renew the snapshot
+    ShowFileProperties(w.window, id);
 }
 
 void Delete(MainWindow& w) {
@@ -212,7 +223,7 @@ void PauseDefaultQueue(MainWindow&) { StopQueue(Manager(), 1); }
 
 const std::unordered_map<int, Command>& Commands() {
     static const std::unordered_map<int, Command> table = {
-        {ID_TASKS_ADD_DOWNLOAD, {}},
+        {ID_TASKS_ADD_DOWNLOAD, {AddLink, Always}},
         {ID_TASKS_BATCH, {}},
         {ID_TASKS_BATCH_CLIPBOARD, {}},
         {ID_TASKS_SITE_GRABBER, {}},
@@ -225,7 +236,7 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_FILE_RESUME, {Resume, ByRule<CanResume>}},
         {ID_FILE_STOP, {Stop, ByRule<CanStop>}},
         {ID_FILE_SHOW_PROGRESS, {}},
-        {ID_FILE_PROPERTIES, {}},
+        {ID_FILE_PROPERTIES, {Properties, ByRule<CanShowProperties>}},
         {ID_FILE_DELETE, {Delete, ByRule<CanDelete>}},
         {ID_DOWNLOADS_STOP_ALL, {StopEveryDownload, ByRule<CanStopAll>}},
         {ID_DOWNLOADS_DELETE_COMPLETED, {DeleteCompleted, ByRule<CanDeleteCompleted>}},
@@ -349,7 +360,7 @@ void UpdateToolbarButtons(const MainWindow& w) {
         {ID_QUEUES_STOP, CanStopQueue(c)},
     };
     for (const auto& [command, enabled] : states) SetToolbarButtonEnabled(w.toolbar, command, enabled);
-    // The buttons whose dialogs are not in the program yet stay greyed.
+    // Always available once their dialogs are in the program; until then greyed.
     for (int command :
          {ID_TASKS_ADD_DOWNLOAD, ID_DOWNLOADS_OPTIONS, ID_QUEUES_SCHEDULER, ID_TASKS_SITE_GRABBER})
         SetToolbarButtonEnabled(w.toolbar, command, CommandEnabled(w, command));

@@ -1,0 +1,414 @@
+// The add-from-address flow in the real Vonu.exe, driven from a second process as a user
+// would drive it: an address typed into the address dialog becomes a download whose New
+// Download dialog shows what the probe learnt, Download Now fetches the file, a duplicate
+// address offers its three ways, bad addresses and paths are refused with their messages
+// and nothing is added or lost, Save for Later asks for a queue when there are two, and
+// what the user chose or typed before the probe reports is kept.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/resource.h"
+#include "model/text_encoding.h"
+#include "tests/support/process.h"
+#include "tests/support/remote_controls.h"
+#include "tests/support/remote_dialogs.h"
+#include "tests/support/sample_list.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/test_servers.h"
+#include "tests/support/window_helpers.h"
+
+namespace vonu {
+namespace {
+
+using namespace test;
+
+constexpr wchar_t kTwoQueues[] = L"[Q1]\r\nName=Default queue\r\nMaxActive=3\r\n\r\n"
+                                 L"[Q2]\r\nName=Night queue\r\nMaxActive=2\r\n\r\n";
+constexpr wchar_t kAddressMessage[] = L"Enter an address that starts with http://, https:// or ftp://";
+
+std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
+
+class NewDownloadTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(MainWindows().empty()) << "another Vonu is running in the test prefix";
+        ASSERT_TRUE(Servers().ok) << Narrow(Servers().error);
+    }
+    void TearDown() override {
+        Stop();
+        ClearVonuData();
+    }
+
+    // Vonu on this list, saving new files under the test's folder, without progress windows.
+    void Start(const std::wstring& listText, int rows) {
+        SeedVonuData(listText, L"Language=en\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" + base_.path() + L"\r\n");
+        vonu_ = StartVonu(L"");
+        ASSERT_TRUE(vonu_.started());
+        window_ = WaitForMainWindow(vonu_.id(), 30000);
+        ASSERT_NE(window_, nullptr);
+        ASSERT_TRUE(WaitUntil(10000, [&] {
+            list_ = ChildOfClass(window_, L"SysListView32");
+            tree_ = ChildOfClass(window_, L"SysTreeView32");
+            status_ = ChildOfClass(window_, L"msctls_statusbar32");
+            return list_ && tree_ && status_ && IsWindowVisible(window_);
+        }));
+        ASSERT_TRUE(WaitUntil(10000, [&] { return ListViewRowCount(list_) == rows; }));
+    }
+    void Stop() {
+        if (!vonu_.started()) return;
+        // A failed test may leave a dialog open: close the process's dialogs first.
+        for (int i = 0; i < 5; ++i) {
+            HWND open = AnyDialog();
+            if (!open) break;
+            PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
+            WaitDialogGone(open, 3000);
+        }
+        if (window_) PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
+        DWORD code = 1;
+        EXPECT_TRUE(vonu_.WaitExit(15000, &code));
+        if (!vonu_.WaitExit(0)) vonu_.Kill();
+        vonu_ = Process();
+        window_ = nullptr;
+    }
+    HWND AnyDialog() {
+        struct S {
+            DWORD pid;
+            HWND found;
+        } s{vonu_.id(), nullptr};
+        EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<S*>(p);
+                DWORD pid = 0;
+                GetWindowThreadProcessId(w, &pid);
+                if (pid == s->pid && IsWindowVisible(w) && WindowClass(w) == L"#32770") s->found = w;
+                return s->found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&s));
+        return s.found;
+    }
+
+    HWND Dialog(const std::wstring& title) { return WaitForProcessDialog(vonu_.id(), title); }
+    std::wstring Answer(int button) { return AnswerMessageBox(vonu_.id(), L"Vonu", button); }
+    HWND OpenAddressDialog() {
+        PostMessageW(window_, WM_COMMAND, ID_TASKS_ADD_DOWNLOAD, 0);
+        return Dialog(L"Add a download link");
+    }
+    // Types the address into a fresh address dialog and presses OK.
+    void EnterAddress(const std::wstring& address) {
+        HWND dialog = OpenAddressDialog();
+        ASSERT_NE(dialog, nullptr) << "the address dialog opens";
+        SetItemText(dialog, IDC_ADDRESS_EDIT, address);
+        ClickItem(dialog, IDOK);
+        ASSERT_TRUE(WaitDialogGone(dialog));
+    }
+    bool WaitForInfo(HWND dialog, const std::wstring& line, DWORD ms = 15000) {
+        return WaitUntil(ms, [&] { return ItemText(dialog, IDC_ND_SIZE) == line; });
+    }
+    void Press(HWND dialog, int id) {
+        ClickItem(dialog, id);
+        EXPECT_TRUE(WaitDialogGone(dialog)) << "the dialog closes";
+    }
+
+    int RowOf(const std::wstring& fileName) {
+        for (int r = 0; r < ListViewRowCount(list_); ++r)
+            if (ListViewText(list_, r, 0) == fileName) return r;
+        return -1;
+    }
+    std::wstring StatusOf(const std::wstring& fileName) {
+        const int row = RowOf(fileName);
+        return row < 0 ? L"(no row)" : ListViewText(list_, row, 2);
+    }
+    std::vector<std::wstring> FilesUnderQueue(const std::wstring& queue) {
+        HTREEITEM queues = TreeRoots(tree_).at(3);
+        for (HTREEITEM c : TreeChildren(tree_, queues))
+            if (TreeItemText(tree_, c) == queue) TreeSelect(tree_, c);
+        Sleep(600);  // the list follows the node on its next refresh
+        std::vector<std::wstring> files;
+        for (int r = 0; r < ListViewRowCount(list_); ++r) files.push_back(ListViewText(list_, r, 0));
+        TreeSelect(tree_, TreeRoots(tree_).at(0));
+        return files;
+    }
+
+    TempFolder base_;
+    Process vonu_;
+    HWND window_ = nullptr, list_ = nullptr, tree_ = nullptr, status_ = nullptr;
+};
+
+// From a typed address to the finished file, then the same address again through each of
+// the duplicate dialog's ways.
+TEST_F(NewDownloadTest, TypedAddressBecomesAFinishedFileAndDuplicatesOfferTheirChoices) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
+    const std::wstring url = NginxUrl(L"/files/4mib.bin");
+    const std::wstring target = base_.File(L"4mib.bin");
+    const std::string bytes = PatternBytes(4 * 1048576);
+
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ItemText(dialog, IDC_ND_URL), url);
+    EXPECT_TRUE(WaitForInfo(dialog, L"4.00 MB")) << Narrow(ItemText(dialog, IDC_ND_SIZE));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), target);
+    EXPECT_EQ(ItemText(dialog, IDC_ND_CATEGORY), L"General");
+    EXPECT_EQ(ListViewRowCount(list_), 1) << "the new download is in the list while the dialog is open";
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil(60000, [&] { return StatusOf(L"4mib.bin") == L"Complete"; })) << Narrow(StatusOf(L"4mib.bin"));
+    EXPECT_EQ(ReadBytes(target), bytes);
+
+    // Complete: the first choice is preselected; "Show the existing download" opens its properties.
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    HWND duplicate = Dialog(L"This link is already in the list");
+    ASSERT_NE(duplicate, nullptr);
+    EXPECT_EQ(ItemText(duplicate, IDC_DUP_TEXT),
+              L"You already downloaded \"4mib.bin\" from this link. What do you want to do?");
+    EXPECT_EQ(ItemText(duplicate, IDC_DUP_EXISTING), L"Show the existing download");
+    EXPECT_TRUE(ItemChecked(duplicate, IDC_DUP_NEW_NAME));
+    ClickItem(duplicate, IDC_DUP_EXISTING);
+    Press(duplicate, IDOK);
+    HWND properties = Dialog(L"4mib.bin properties");
+    ASSERT_NE(properties, nullptr) << "the file properties open";
+    EXPECT_EQ(ItemText(properties, IDC_PR_NAME), L"4mib.bin");
+    EXPECT_EQ(ItemText(properties, IDC_PR_STATUS), L"Complete");
+    EXPECT_EQ(ItemText(properties, IDC_PR_SIZE), L"4.00 MB  (4194304 bytes)");
+    EXPECT_EQ(ItemText(properties, IDC_PR_PATH), target);
+    EXPECT_EQ(ItemText(properties, IDC_PR_ADDRESS), url);
+    EXPECT_EQ(ItemText(properties, IDC_PR_REFERER), L"None");
+    EXPECT_EQ(ItemText(properties, IDC_PR_DATES).rfind(L"Added ", 0), 0u);
+    EXPECT_NE(ItemText(properties, IDC_PR_DATES).find(L"    Last try "), std::wstring::npos);
+    EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(properties, IDC_PR_ADDRESS), GWL_STYLE) & ES_READONLY)
+        << "a complete download's address cannot change";
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(properties, IDC_PR_OPEN)));
+    EXPECT_EQ(LOWORD(SendMessageW(properties, DM_GETDEFID, 0, 0)), IDC_PR_OPEN) << "Open is the default button";
+    Press(properties, IDCANCEL);
+    EXPECT_EQ(ListViewRowCount(list_), 1);
+
+    // "Add it again under a new file name": a new download with a free name; Cancel removes it.
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    duplicate = Dialog(L"This link is already in the list");
+    ASSERT_NE(duplicate, nullptr);
+    Press(duplicate, IDOK);
+    dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(WaitForInfo(dialog, L"4.00 MB"));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"4mib (2).bin"));
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 2; }));
+    Press(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 1; })) << "Cancel removes the new download";
+    EXPECT_EQ(ReadBytes(target), bytes) << "the finished file is untouched";
+
+    // "Download it again and replace the existing file": the old download and its file go, the
+    // new one takes the same path and downloads again.
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    duplicate = Dialog(L"This link is already in the list");
+    ASSERT_NE(duplicate, nullptr);
+    ClickItem(duplicate, IDC_DUP_REPLACE);
+    Press(duplicate, IDOK);
+    dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_FALSE(FileExists(target)) << "the existing file was deleted";
+    EXPECT_TRUE(WaitForInfo(dialog, L"4.00 MB"));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), target);
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil(60000, [&] { return StatusOf(L"4mib.bin") == L"Complete"; }));
+    EXPECT_EQ(ListViewRowCount(list_), 1);
+    EXPECT_EQ(ReadBytes(target), bytes);
+}
+
+// Refused addresses and paths: the message, the dialog stays with the user's text, and the
+// list holds nothing more (or only the one download that is being edited).
+TEST_F(NewDownloadTest, BadAddressesAndPathsAreRefusedAndNothingIsAddedOrLost) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
+    HWND address = OpenAddressDialog();
+    ASSERT_NE(address, nullptr);
+    const std::wstring port = std::to_wstring(Servers().http);
+    const std::vector<std::wstring> refused = {L"", L"   ", L"ftp:x", L"127.0.0.1:" + port + L"/files/small.bin",
+                                               L"www.example.com/file.zip", L"mailto:someone@example.com"};
+    for (const std::wstring& text : refused) {
+        SCOPED_TRACE(Narrow(text));
+        SetItemText(address, IDC_ADDRESS_EDIT, text);
+        ClickItem(address, IDOK);
+        EXPECT_EQ(Answer(IDOK), kAddressMessage);
+        EXPECT_TRUE(IsWindowVisible(address)) << "the address dialog stays";
+        EXPECT_TRUE(WaitUntil(3000, [&] { return FocusedControl(address) == GetDlgItem(address, IDC_ADDRESS_EDIT); }))
+            << "the focus is back in the edit box";
+        EXPECT_EQ(ListViewRowCount(list_), 0);
+    }
+    // A scheme in capitals is an address; the text is trimmed.
+    const std::wstring capital = L"HTTP://127.0.0.1:" + port + L"/files/small.bin";
+    SetItemText(address, IDC_ADDRESS_EDIT, L"  " + capital + L" \t");
+    ClickItem(address, IDOK);
+    ASSERT_TRUE(WaitDialogGone(address));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ItemText(dialog, IDC_ND_URL), capital);
+    EXPECT_TRUE(WaitUntil(15000, [&] { return ItemText(dialog, IDC_ND_SIZE) != L"Getting file information..."; }));
+
+    WriteBytes(base_.File(L"plain.txt"), "keep me");
+    struct Case {
+        std::wstring path;
+        std::wstring message;  // exact, or the start of it when `prefix`
+        bool prefix;
+    };
+    const std::wstring cannot = L"Cannot create the file: ";
+    std::vector<Case> cases = {
+        {L"C:\\", L"Choose where to save the file", false},
+        {L"small.bin", L"Choose where to save the file", false},
+        {L"  " + base_.path() + L"\\  ", L"Choose where to save the file", false},
+        {base_.File(L"plain.txt") + L"\\inside\\small.bin", cannot, true},
+        {base_.File(L"sub") + L"\\a<b.bin", cannot, true},
+        {base_.File(L"sub") + L"\\a|b.bin", cannot, true},
+        {base_.File(L"sub") + L"\\what?.bin", cannot, true},
+        {base_.File(L"sub") + L"\\star*.bin", cannot, true},
+        {base_.File(L"sub") + L"\\quote\".bin", cannot, true},
+        {base_.File(L"sub") + L"\\colon:.bin", cannot, true},
+        {base_.File(L"sub") + L"\\ctrl\x07.bin", cannot, true},
+    };
+    for (wchar_t letter = L'Q'; letter <= L'Y'; ++letter) {
+        const std::wstring root = std::wstring(1, letter) + L":\\";
+        if (GetFileAttributesW(root.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            cases.push_back({root + L"folder\\small.bin", cannot, true});
+            break;
+        }
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.path));
+        SetItemText(dialog, IDC_ND_PATH, c.path);
+        ClickItem(dialog, IDOK);
+        const std::wstring message = Answer(IDOK);
+        if (c.prefix) {
+            EXPECT_EQ(message.rfind(c.message, 0), 0u) << Narrow(message);
+            EXPECT_GT(message.size(), c.message.size()) << "the reason follows";
+        } else {
+            EXPECT_EQ(message, c.message);
+        }
+        EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog stays";
+        EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), c.path) << "with the user's text";
+        EXPECT_EQ(ListViewRowCount(list_), 1);
+    }
+    EXPECT_FALSE(FileExists(base_.File(L"sub"))) << "a refused path makes no folder";
+    EXPECT_EQ(ReadBytes(base_.File(L"plain.txt")), "keep me");
+
+    // An existing file: the free name is offered; Cancel returns to the dialog, OK takes it.
+    WriteBytes(base_.File(L"exists.bin"), "old");
+    SetItemText(dialog, IDC_ND_PATH, base_.File(L"exists.bin"));
+    ClickItem(dialog, IDC_ND_LATER);
+    EXPECT_EQ(Answer(IDCANCEL),
+              L"A file with this name already exists.\nThe new file will be saved as:\nexists (2).bin");
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"exists.bin"));
+    ClickItem(dialog, IDC_ND_LATER);
+    EXPECT_EQ(Answer(IDOK).rfind(L"A file with this name already exists.", 0), 0u);
+    ASSERT_TRUE(WaitDialogGone(dialog)) << "OK takes the free name and closes; one queue: no chooser";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return StatusOf(L"exists (2).bin") == L"Queued"; }))
+        << Narrow(StatusOf(L"exists (2).bin"));
+    EXPECT_EQ(FilesUnderQueue(L"Default queue"), std::vector<std::wstring>{L"exists (2).bin"});
+    EXPECT_EQ(ReadBytes(base_.File(L"exists.bin")), "old") << "the existing file is never overwritten";
+}
+
+// The probe answers after 3 s: what the user picks or types before then is kept. Save for
+// Later with two queues asks which one; a cancelled chooser means the default queue. An
+// unfinished duplicate offers to resume the existing download.
+TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) {
+    const std::wstring slow = NginxUrl(L"/slow/20mib.bin");
+    const std::wstring list = L"[D1]\r\nUrl=" + slow + L"\r\nFile=slow.bin\r\nPath=" + base_.File(L"slow.bin") +
+                              L"\r\nCat=General\r\nUserPath=1\r\nSize=-1\r\nState=2\r\nConn=1\r\nQueue=0\r\n\r\n" +
+                              kTwoQueues;
+    ASSERT_NO_FATAL_FAILURE(Start(list, 1));
+
+    // A category picked while the probe runs: the probe's name lands in that category's folder.
+    const std::wstring late = L"&late=3000&tag=" + UniqueTag();
+    ASSERT_NO_FATAL_FAILURE(
+        EnterAddress(FaultUrl(L"/file?size=5000&cd=attachment%3B%20filename%3D%22song.mp3%22" + late)));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ItemText(dialog, IDC_ND_SIZE), L"Getting file information...");
+    SelectComboEntry(dialog, IDC_ND_CATEGORY, 2);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ItemText(dialog, IDC_ND_PATH) == base_.File(L"Documents\\file"); }))
+        << Narrow(ItemText(dialog, IDC_ND_PATH));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_CATEGORY), L"Documents");
+    EXPECT_TRUE(WaitForInfo(dialog, L"4.88 KB")) << Narrow(ItemText(dialog, IDC_ND_SIZE));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"Documents\\song.mp3")) << "not Music";
+    EXPECT_EQ(ItemText(dialog, IDC_ND_CATEGORY), L"Documents");
+    ClickItem(dialog, IDC_ND_LATER);
+    HWND chooser = Dialog(L"Save for later");
+    ASSERT_NE(chooser, nullptr) << "two queues: the chooser asks";
+    EXPECT_EQ(ItemText(chooser, IDC_QC_QUEUE), L"Default queue") << "the first queue is selected";
+    SelectComboEntry(chooser, IDC_QC_QUEUE, 1);
+    Press(chooser, IDOK);
+    EXPECT_TRUE(WaitDialogGone(dialog));
+    EXPECT_TRUE(WaitUntil(3000, [&] { return StatusOf(L"song.mp3") == L"Queued"; }));
+    EXPECT_EQ(FilesUnderQueue(L"Night queue"), std::vector<std::wstring>{L"song.mp3"});
+
+    // A path typed while the probe runs stays; the probe's name is not applied.
+    ASSERT_NO_FATAL_FAILURE(
+        EnterAddress(FaultUrl(L"/file?size=6000&cd=attachment%3B%20filename%3D%22movie.mp4%22" + late)));
+    dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    const std::wstring typed = base_.File(L"mine\\typed.bin");
+    SetItemText(dialog, IDC_ND_PATH, typed);
+    EXPECT_TRUE(WaitForInfo(dialog, L"5.86 KB"));
+    Sleep(600);  // two more timer steps
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), typed);
+    ClickItem(dialog, IDC_ND_LATER);
+    chooser = Dialog(L"Save for later");
+    ASSERT_NE(chooser, nullptr);
+    Press(chooser, IDCANCEL);
+    EXPECT_TRUE(WaitDialogGone(dialog));
+    EXPECT_TRUE(WaitUntil(3000, [&] { return StatusOf(L"typed.bin") == L"Queued"; }));
+    EXPECT_EQ(FilesUnderQueue(L"Default queue"), std::vector<std::wstring>{L"typed.bin"})
+        << "a cancelled chooser means the default queue";
+
+    // An unfinished duplicate: "Resume the existing download" is preselected and starts it.
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(slow));
+    HWND duplicate = Dialog(L"This link is already in the list");
+    ASSERT_NE(duplicate, nullptr);
+    EXPECT_EQ(ItemText(duplicate, IDC_DUP_TEXT),
+              L"\"slow.bin\" from this link is already in the list and not finished. What do you want to do?");
+    EXPECT_EQ(ItemText(duplicate, IDC_DUP_EXISTING), L"Resume the existing download");
+    EXPECT_TRUE(ItemChecked(duplicate, IDC_DUP_EXISTING));
+    Press(duplicate, IDOK);
+    EXPECT_TRUE(WaitUntil(10000, [&] {
+        return StatusBarText(status_, 0).find(L" 1 downloading,") != std::wstring::npos;
+    })) << Narrow(StatusBarText(status_, 0));
+    EXPECT_EQ(ListViewRowCount(list_), 3) << "nothing new was added";
+    PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_STOP_ALL, 0);
+}
+
+// Properties from the list (Enter): a stopped download's address may be changed, and OK
+// stores it and the description.
+TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
+    const std::wstring old = NginxUrl(L"/files/small.bin");
+    const std::wstring list = L"[D1]\r\nUrl=" + old + L"\r\nFile=small.bin\r\nPath=" + base_.File(L"small.bin") +
+                              L"\r\nCat=General\r\nReferer=https://example.org/page\r\nSize=1000\r\nState=2\r\n"
+                              L"Added=134405910000000000\r\nConn=1\r\nSegs=0,999,250;\r\n\r\n";
+    ASSERT_NO_FATAL_FAILURE(Start(list, 1));
+    ListViewSelect(list_, {0});
+    PostMessageW(window_, WM_COMMAND, ID_FILE_PROPERTIES, 0);
+    HWND properties = Dialog(L"small.bin properties");
+    ASSERT_NE(properties, nullptr);
+    EXPECT_EQ(ItemText(properties, IDC_PR_STATUS), L"Stopped, can be resumed  (25.0% done)");
+    EXPECT_EQ(ItemText(properties, IDC_PR_SIZE), L"1000 Bytes");
+    EXPECT_EQ(ItemText(properties, IDC_PR_REFERER), L"https://example.org/page");
+    EXPECT_FALSE(GetWindowLongPtrW(GetDlgItem(properties, IDC_PR_ADDRESS), GWL_STYLE) & ES_READONLY);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(properties, IDC_PR_OPEN)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(properties, IDC_PR_OPEN_WITH)));
+    EXPECT_EQ(FocusedControl(properties), GetDlgItem(properties, IDOK));
+    const std::wstring moved = NginxUrl(L"/files/4mib.bin");
+    SetItemText(properties, IDC_PR_ADDRESS, L" " + moved + L" ");
+    SetItemText(properties, IDC_PR_DESCRIPTION, L"Moved to the bigger file");
+    Press(properties, IDOK);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewText(list_, 0, 6) == L"Moved to the bigger file"; }));
+
+    ListViewSelect(list_, {0});
+    PostMessageW(window_, WM_COMMAND, ID_FILE_PROPERTIES, 0);
+    properties = Dialog(L"small.bin properties");
+    ASSERT_NE(properties, nullptr);
+    EXPECT_EQ(ItemText(properties, IDC_PR_ADDRESS), moved) << "trimmed and stored";
+    Press(properties, IDCANCEL);
+}
+
+}  // namespace
+}  // namespace vonu
