@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/display_format.h"
+#include "app/language.h"
+#include "app/localization.h"
 #include "app/resource.h"
 #include "model/text_encoding.h"
 #include "tests/support/process.h"
@@ -44,8 +47,8 @@ protected:
     }
 
     // Vonu on this list, saving new files under the test's folder, without progress windows.
-    void Start(const std::wstring& listText, int rows) {
-        SeedVonuData(listText, L"Language=en\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" + base_.path() + L"\r\n");
+    void Start(const std::wstring& listText, int rows, const std::wstring& language = L"en") {
+        SeedVonuData(listText, L"Language=" + language + L"\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" + base_.path() + L"\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
         window_ = WaitForMainWindow(vonu_.id(), 30000);
@@ -408,6 +411,46 @@ TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
     ASSERT_NE(properties, nullptr);
     EXPECT_EQ(ItemText(properties, IDC_PR_ADDRESS), moved) << "trimmed and stored";
     Press(properties, IDCANCEL);
+}
+
+bool LeftToRight(HWND control) {
+    const LONG_PTR ex = GetWindowLongPtrW(control, GWL_EXSTYLE);
+    return !(ex & (WS_EX_LAYOUTRTL | WS_EX_RTLREADING | WS_EX_RIGHT));
+}
+
+// Arabic: the dialogs are mirrored and translated, while the address and path edits read
+// left to right (a right-to-left edit would scramble them).
+TEST_F(NewDownloadTest, ArabicDialogsAreMirroredWithLeftToRightAddressesAndPaths) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0, L"ar"));
+    SetArabicInterface(true);  // this process looks the expected texts up in the same table
+    const std::wstring url = NginxUrl(L"/files/small.bin");
+    PostMessageW(window_, WM_COMMAND, ID_TASKS_ADD_DOWNLOAD, 0);
+    HWND address = Dialog(Translate(L"Add a download link"));
+    ASSERT_NE(address, nullptr);
+    EXPECT_EQ(WindowText(address), Translate(L"Add a download link"));
+    EXPECT_TRUE(GetWindowLongPtrW(address, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    EXPECT_TRUE(LeftToRight(GetDlgItem(address, IDC_ADDRESS_EDIT)));
+    SetItemText(address, IDC_ADDRESS_EDIT, url);
+    ClickItem(address, IDOK);
+    ASSERT_TRUE(WaitDialogGone(address));
+
+    HWND dialog = Dialog(Translate(L"New Download"));
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL);
+    for (int id : {IDC_ND_URL, IDC_ND_PATH}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(LeftToRight(GetDlgItem(dialog, id)));
+    }
+    EXPECT_EQ(ItemText(dialog, IDOK), Translate(L"Download Now"));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_LATER), Translate(L"Save for Later"));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_URL), url);
+    EXPECT_TRUE(WaitForInfo(dialog, SizeText(1000))) << Narrow(ItemText(dialog, IDC_ND_SIZE));
+    EXPECT_NE(SizeText(1000), L"1000 Bytes");
+    EXPECT_EQ(ItemText(dialog, IDC_ND_CATEGORY), Translate(L"General"));
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"small.bin"));
+    Press(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 0; }));
+    SetArabicInterface(false);
 }
 
 }  // namespace
