@@ -222,6 +222,44 @@ TEST_F(NewDownloadTest, TypedAddressBecomesAFinishedFileAndDuplicatesOfferTheirC
 
 // Refused addresses and paths: the message, the dialog stays with the user's text, and the
 // list holds nothing more (or only the one download that is being edited).
+void SetClipboardText(const std::wstring& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(memory), text.c_str(), bytes);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+}
+
+// The address dialog takes one address from the clipboard, trimmed and selected whole.
+TEST_F(NewDownloadTest, AddressDialogPrefillsOneAddressFromTheClipboard) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
+    struct Case {
+        std::wstring clipboard, prefill;
+    };
+    const Case cases[] = {
+        {L"  HTTPS://example.org/files/a.zip \r\n", L"HTTPS://example.org/files/a.zip"},
+        {L"https://example.org/a.zip\r\nhttps://example.org/b.zip", L""},
+        {L"https://example.org/my file.zip", L""},
+        {L"example.org/a.zip", L""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.clipboard));
+        ASSERT_NO_FATAL_FAILURE(SetClipboardText(c.clipboard));
+        HWND address = OpenAddressDialog();
+        ASSERT_NE(address, nullptr);
+        EXPECT_EQ(ItemText(address, IDC_ADDRESS_EDIT), c.prefill);
+        const auto selection = static_cast<DWORD>(SendMessageW(GetDlgItem(address, IDC_ADDRESS_EDIT), EM_GETSEL, 0, 0));
+        EXPECT_EQ(LOWORD(selection), 0);
+        EXPECT_EQ(HIWORD(selection), c.prefill.size()) << "the whole text is selected";
+        EXPECT_EQ(FocusedControl(address), GetDlgItem(address, IDC_ADDRESS_EDIT));
+        Press(address, IDCANCEL);
+    }
+    EXPECT_EQ(ListViewRowCount(list_), 0) << "a cancelled address dialog adds nothing";
+}
+
 TEST_F(NewDownloadTest, BadAddressesAndPathsAreRefusedAndNothingIsAddedOrLost) {
     ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
     HWND address = OpenAddressDialog();
@@ -355,6 +393,13 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     EXPECT_TRUE(WaitForInfo(dialog, L"5.86 KB"));
     Sleep(600);  // two more timer steps
     EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), typed);
+    // The path of another download in the list (no file on disk yet) is taken as well: two
+    // downloads must not finish into one file.
+    SetItemText(dialog, IDC_ND_PATH, base_.File(L"slow.bin"));
+    ClickItem(dialog, IDC_ND_LATER);
+    EXPECT_EQ(Answer(IDCANCEL), L"A file with this name already exists.\nThe new file will be saved as:\nslow (2).bin");
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"slow.bin"));
+    SetItemText(dialog, IDC_ND_PATH, typed);
     ClickItem(dialog, IDC_ND_LATER);
     chooser = Dialog(L"Save for later");
     ASSERT_NE(chooser, nullptr);
