@@ -425,6 +425,44 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_STOP_ALL, 0);
 }
 
+// "..." opens the save-file dialog in the path's folder; the chosen file replaces the path
+// and counts as the user's, so the probe's later name is not applied.
+TEST_F(NewDownloadTest, FileChosenWithTheSaveDialogIsKept) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(
+        FaultUrl(L"/file?size=5000&late=3000&cd=attachment%3B%20filename%3D%22late.zip%22&tag=" + UniqueTag())));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    ClickItem(dialog, IDC_ND_BROWSE);
+    HWND picker = nullptr;
+    ASSERT_TRUE(WaitUntil(10000, [&] {
+        HWND open = AnyDialog();
+        if (open && open != dialog) picker = open;
+        return picker != nullptr;
+    })) << "the save-file dialog opens";
+    HWND name = nullptr;
+    for (int id : {0x47c, 0x480}) {  // the file name box: cmb13 (a combo box's edit) or edt1
+        if (HWND item = GetDlgItem(picker, id)) {
+            name = WindowClass(item) == L"ComboBox" ? FindWindowExW(item, nullptr, L"Edit", nullptr) : item;
+            if (name) break;
+        }
+    }
+    ASSERT_NE(name, nullptr) << "no file name box in " << Narrow(WindowText(picker));
+    const std::wstring chosen = base_.File(L"chosen.bin");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+    PostMessageW(picker, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitDialogGone(picker));
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ItemText(dialog, IDC_ND_PATH) == chosen; }))
+        << Narrow(ItemText(dialog, IDC_ND_PATH));
+    EXPECT_TRUE(WaitForInfo(dialog, L"4.88 KB"));
+    Sleep(600);  // two more timer steps
+    EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), chosen) << "the probe's late.zip is not applied";
+    Press(dialog, IDOK);
+    EXPECT_TRUE(WaitUntil(15000, [&] { return StatusOf(L"chosen.bin") == L"Complete"; })) << Narrow(StatusOf(L"chosen.bin"));
+    EXPECT_EQ(ReadBytes(chosen), PatternBytes(5000));
+}
+
 // Properties from the list (Enter): a stopped download's address may be changed, and OK
 // stores it and the description.
 TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
