@@ -50,7 +50,8 @@ bool HandleDuplicate(MainWindow& w, int32_t existing, bool fromOutside) {
 
 }  // namespace
 
-void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside, const DownloadOptions& options) {
+void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside,
+                    const DownloadOptions& options) {
     DownloadManager& m = Manager();
     if (const int32_t existing = DownloadIdForAddress(m, address)) {
         if (!HandleDuplicate(w, existing, fromOutside)) {
@@ -80,7 +81,8 @@ void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside
 }
 
 void AddNewDownload(MainWindow& w) {
-    if (const std::optional<std::wstring> address = AskForAddress(w.window)) AddFromAddress(w, *address, false);
+    if (const std::optional<std::wstring> address = AskForAddress(w.window))
+        AddFromAddress(w, *address, false);
 }
 
 }  // namespace vonu

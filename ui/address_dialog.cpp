@@ -52,8 +52,8 @@ INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
                 request = reinterpret_cast<AddressRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
                 const std::wstring address = TrimBlanks(DialogItemText(dialog, IDC_ADDRESS_EDIT));
                 if (!HasAcceptedScheme(address)) {
-                    ShowMessageBox(dialog, L"Enter an address that starts with http://, https:// or ftp://", L"Vonu",
-                                   MB_OK | MB_ICONINFORMATION);
+                    ShowMessageBox(dialog, L"Enter an address that starts with http://, https:// or ftp://",
+                                   L"Vonu", MB_OK | MB_ICONINFORMATION);
                     HWND edit = GetDlgItem(dialog, IDC_ADDRESS_EDIT);
                     SetFocus(edit);
                     SendMessageW(edit, EM_SETSEL, 0, -1);

@@ -29,7 +29,8 @@ void ReadLeftToRight(HWND edit) {
                           WS_EX_LTRREADING);
     const LONG_PTR style = GetWindowLongPtrW(edit, GWL_STYLE);
     SetWindowLongPtrW(edit, GWL_STYLE, (style & ~static_cast<LONG_PTR>(ES_RIGHT | ES_CENTER)) | ES_LEFT);
-    SetWindowPos(edit, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(edit, nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     InvalidateRect(edit, nullptr, TRUE);
 }
 

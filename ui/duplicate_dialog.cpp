@@ -20,14 +20,16 @@ INT_PTR CALLBACK DuplicateDialogProc(HWND dialog, UINT message, WPARAM wParam, L
         case WM_INITDIALOG: {
             request = reinterpret_cast<DuplicateRequest*>(lParam);
             SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            SetDlgItemTextW(dialog, IDC_DUP_EXISTING,
-                            request->complete ? L"Show the existing download" : L"Resume the existing download");
+            SetDlgItemTextW(
+                dialog, IDC_DUP_EXISTING,
+                request->complete ? L"Show the existing download" : L"Resume the existing download");
             LocalizeWindow(dialog);
             const wchar_t* format =
-                request->complete
-                    ? L"You already downloaded \"%s\" from this link. What do you want to do?"
-                    : L"\"%s\" from this link is already in the list and not finished. What do you want to do?";
-            SetDlgItemTextW(dialog, IDC_DUP_TEXT, FormatText(Translate(format), request->fileName->c_str()).c_str());
+                request->complete ? L"You already downloaded \"%s\" from this link. What do you want to do?"
+                                  : L"\"%s\" from this link is already in the list and not finished. What do "
+                                    L"you want to do?";
+            SetDlgItemTextW(dialog, IDC_DUP_TEXT,
+                            FormatText(Translate(format), request->fileName->c_str()).c_str());
             const int selected = request->complete ? IDC_DUP_NEW_NAME : IDC_DUP_EXISTING;
             CheckRadioButton(dialog, IDC_DUP_NEW_NAME, IDC_DUP_EXISTING, selected);
             SetFocus(GetDlgItem(dialog, selected));

@@ -37,7 +37,9 @@ struct DialogState {
     std::vector<std::wstring> categories;  // untranslated, in model order, as listed
 };
 
-DialogState& StateOf(HWND dialog) { return *reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+DialogState& StateOf(HWND dialog) {
+    return *reinterpret_cast<DialogState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
 
 void WritePath(HWND dialog, DialogState& state, const std::wstring& path) {
     state.programmaticChange = true;
@@ -98,7 +100,8 @@ void TimerStep(HWND dialog, DialogState& state) {
     } else if (!n->lastError.empty()) {
         line = Translate(L"Could not get file information: ") + TranslateMessageText(n->lastError);
     }
-    if (line && *line != DialogItemText(dialog, IDC_ND_SIZE)) SetDlgItemTextW(dialog, IDC_ND_SIZE, line->c_str());
+    if (line && *line != DialogItemText(dialog, IDC_ND_SIZE))
+        SetDlgItemTextW(dialog, IDC_ND_SIZE, line->c_str());
 }
 
 void OnCategoryChanged(HWND dialog, DialogState& state) {
@@ -164,7 +167,8 @@ bool Accept(HWND dialog, DialogState& state) {
         const std::wstring question = FormatText(
             Translate(L"A file with this name already exists.\nThe new file will be saved as:\n%s"),
             AfterLastBackslash(free).c_str());
-        if (ShowMessageBox(dialog, question.c_str(), kTitle, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK) return false;
+        if (ShowMessageBox(dialog, question.c_str(), kTitle, MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+            return false;
         path = free;
         WritePath(dialog, state, path);
     }
@@ -244,8 +248,8 @@ NewDownloadChoice ShowNewDownloadDialog(HWND owner, int32_t id, bool fromOutside
     DialogState state;
     state.id = id;
     state.fromOutside = fromOutside;
-    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NEW_DOWNLOAD), owner,
-                                           NewDownloadProc, reinterpret_cast<LPARAM>(&state));
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_NEW_DOWNLOAD),
+                                           owner, NewDownloadProc, reinterpret_cast<LPARAM>(&state));
     if (result == IDOK) return NewDownloadChoice::DownloadNow;
     if (result == IDC_ND_LATER) return NewDownloadChoice::SaveForLater;
     return NewDownloadChoice::Cancel;

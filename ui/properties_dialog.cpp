@@ -19,7 +19,7 @@ namespace {
 
 struct PropertiesState {
     DownloadSnapshot download;
-    HICON icon = nullptr;  // owned
+    HICON icon = nullptr;      // owned
     HFONT nameFont = nullptr;  // owned
 };
 
@@ -34,7 +34,8 @@ void ShowShellInfo(HWND dialog, PropertiesState& state) {
     if (SHGetFileInfoW(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                        SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_LARGEICON | SHGFI_TYPENAME)) {
         state.icon = info.hIcon;
-        if (state.icon) SendDlgItemMessageW(dialog, IDC_PR_ICON, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
+        if (state.icon)
+            SendDlgItemMessageW(dialog, IDC_PR_ICON, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
     }
     SetDlgItemTextW(dialog, IDC_PR_TYPE, info.szTypeName[0] ? info.szTypeName : Translate(L"File"));
 }
@@ -64,7 +65,8 @@ void Fill(HWND dialog, PropertiesState& state) {
 
     const auto s = static_cast<DownloadState>(d.state);
     const bool complete = s == DownloadState::Complete;
-    SendDlgItemMessageW(dialog, IDC_PR_ADDRESS, EM_SETREADONLY, complete || s == DownloadState::Downloading, 0);
+    SendDlgItemMessageW(dialog, IDC_PR_ADDRESS, EM_SETREADONLY, complete || s == DownloadState::Downloading,
+                        0);
     SendDlgItemMessageW(dialog, IDC_PR_ADDRESS, EM_LIMITTEXT, 8192, 0);
     EnableWindow(GetDlgItem(dialog, IDC_PR_OPEN), complete);
     EnableWindow(GetDlgItem(dialog, IDC_PR_OPEN_WITH), complete);

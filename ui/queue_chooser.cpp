@@ -47,8 +47,8 @@ INT_PTR CALLBACK QueueChooserProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 std::optional<int32_t> ChooseQueue(HWND owner, const std::vector<DownloadQueue>& queues) {
     if (queues.empty()) return std::nullopt;
     ChooserRequest request{&queues, 0};
-    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_QUEUE_CHOOSER), owner,
-                                           QueueChooserProc, reinterpret_cast<LPARAM>(&request));
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_QUEUE_CHOOSER),
+                                           owner, QueueChooserProc, reinterpret_cast<LPARAM>(&request));
     if (result != IDOK) return std::nullopt;
     return request.chosen;
 }

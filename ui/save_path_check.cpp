@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <string_view>
+
 #include "engine/http_errors.h"
 
 namespace vonu {
@@ -22,16 +24,12 @@ size_t RootLength(const std::wstring& path) {
     return 0;
 }
 
+// Characters no Windows file or folder name may hold; "/" too, since a name with it would
+// not be the one the user sees. The ":" after a drive letter is the only colon allowed.
 bool IsReserved(wchar_t c, size_t index) {
     if (c < 32) return true;
-    switch (c) {
-        case L'<': case L'>': case L'"': case L'|': case L'?': case L'*': case L'/':
-            return true;
-        case L':':
-            return index != 1;  // only the drive letter's
-        default:
-            return false;
-    }
+    if (c == L':') return index != 1;
+    return std::wstring_view(L"<>\"|?*/").find(c) != std::wstring_view::npos;
 }
 
 SavePathCheck Cannot(DWORD code) {
@@ -44,8 +42,7 @@ SavePathCheck CheckSavePath(const std::wstring& path) {
     const size_t lastSlash = path.rfind(L'\\');
     if (path.size() <= 3 || lastSlash == std::wstring::npos) return {SavePathVerdict::ChooseAgain, {}};
     const size_t root = RootLength(path);
-    if (root == 0 || lastSlash + 1 >= path.size())
-        return {SavePathVerdict::ChooseAgain, {}};
+    if (root == 0 || lastSlash + 1 >= path.size()) return {SavePathVerdict::ChooseAgain, {}};
     for (size_t i = 0; i < path.size(); ++i)
         if (IsReserved(path[i], i)) return Cannot(ERROR_INVALID_NAME);
     // An empty part ("C:\a\\b.bin") is not a folder anyone meant.

@@ -27,11 +27,16 @@ TEST(AddressRules, AcceptedSchemesInAnyLetterCase) {
         bool accepted;
     };
     const Case cases[] = {
-        {L"http://example.com/a.zip", true},  {L"HTTPS://example.com/a.zip", true},
-        {L"Ftp://example.com/a.zip", true},   {L"ftp:x", false},
-        {L"ftp:/x", false},                   {L"example.com/a.zip", false},
-        {L"127.0.0.1/files/a.bin", false},    {L"", false},
-        {L"file:///C:/a.zip", false},         {L" http://example.com", false},  // the dialog trims first
+        {L"http://example.com/a.zip", true},
+        {L"HTTPS://example.com/a.zip", true},
+        {L"Ftp://example.com/a.zip", true},
+        {L"ftp:x", false},
+        {L"ftp:/x", false},
+        {L"example.com/a.zip", false},
+        {L"127.0.0.1/files/a.bin", false},
+        {L"", false},
+        {L"file:///C:/a.zip", false},
+        {L" http://example.com", false},  // the dialog trims first
         {L"httpx://example.com", false},
     };
     for (const Case& c : cases) {
@@ -69,9 +74,15 @@ bool IsFolder(const std::wstring& path) {
 
 TEST(SavePathCheck, RefusesPathsWithoutAFolderOrFileName) {
     TempFolder temp;
-    const std::vector<std::wstring> paths = {L"",          L"C:\\",           L"a\\b",
-                                             L"file.bin",  L"folder\\file.bin", L"\\file.bin",
-                                             L"C:file\\x.bin", temp.path() + L"\\", L"\\\\server\\x.bin"};
+    const std::vector<std::wstring> paths = {L"",
+                                             L"C:\\",
+                                             L"a\\b",
+                                             L"file.bin",
+                                             L"folder\\file.bin",
+                                             L"\\file.bin",
+                                             L"C:file\\x.bin",
+                                             temp.path() + L"\\",
+                                             L"\\\\server\\x.bin"};
     for (const std::wstring& path : paths) {
         SCOPED_TRACE(testing::Message() << std::string(path.begin(), path.end()));
         const SavePathCheck check = CheckSavePath(path);
@@ -84,8 +95,11 @@ TEST(SavePathCheck, RefusesReservedCharactersAndFoldersThatCannotBeMade) {
     TempFolder temp;
     WriteBytes(temp.File(L"plain.txt"), "a file, not a folder");
     std::vector<std::wstring> paths;
-    for (const wchar_t* name : {L"a<b.bin", L"a>b.bin", L"a:b.bin", L"a\"b.bin", L"a|b.bin", L"a?b.bin",
-                                L"a*b.bin", L"a\x01" L"b.bin", L"tab\there.bin", L"a/b.bin"})
+    for (const wchar_t* name :
+         {L"a<b.bin", L"a>b.bin", L"a:b.bin", L"a\"b.bin", L"a|b.bin", L"a?b.bin", L"a*b.bin",
+          L"a\x01"
+          L"b.bin",
+          L"tab\there.bin", L"a/b.bin"})
         paths.push_back(temp.File(L"sub") + L"\\" + name);
     paths.push_back(temp.File(L"bad|folder") + L"\\ok.bin");
     paths.push_back(temp.File(L"plain.txt") + L"\\inner\\x.bin");
@@ -182,7 +196,8 @@ TEST(PropertiesTexts, SizeWithExactBytesAndDates) {
     d.added = 134405910000000000;
     EXPECT_EQ(PropertiesDatesText(d), L"Added " + DateText(d.added));
     d.lastStart = d.added + 36000000000;
-    EXPECT_EQ(PropertiesDatesText(d), L"Added " + DateText(d.added) + L"    Last try " + DateText(d.lastStart));
+    EXPECT_EQ(PropertiesDatesText(d),
+              L"Added " + DateText(d.added) + L"    Last try " + DateText(d.lastStart));
     EXPECT_NE(DateText(d.added), DateText(d.lastStart));
 }
 

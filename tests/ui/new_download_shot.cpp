@@ -40,7 +40,8 @@ public:
         if (rtl != arabic_) return Fail(step, "has the wrong direction");
         Sleep(700);  // Wine's painting
         const std::wstring base = folder_ + L"\\" + std::wstring(step, step + strlen(step));
-        HANDLE file = CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file =
+            CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
         WaitUntil(60000, [&] { return Exists(base + L".done"); });
         return true;
@@ -72,7 +73,8 @@ bool Run(DWORD pid, HWND window, Shots& shots) {
     HWND added = dialog(L"New Download");
     if (added) {
         SetItemText(added, IDC_ND_DESCRIPTION, L"Test image");
-        WaitUntil(15000, [&] { return ItemText(added, IDC_ND_SIZE) != Translate(L"Getting file information..."); });
+        WaitUntil(15000,
+                  [&] { return ItemText(added, IDC_ND_SIZE) != Translate(L"Getting file information..."); });
     }
     if (!shots.Hold(added, "new")) return false;
     ClickItem(added, IDC_ND_LATER);

@@ -29,8 +29,9 @@ namespace {
 
 using namespace test;
 
-constexpr wchar_t kTwoQueues[] = L"[Q1]\r\nName=Default queue\r\nMaxActive=3\r\n\r\n"
-                                 L"[Q2]\r\nName=Night queue\r\nMaxActive=2\r\n\r\n";
+constexpr wchar_t kTwoQueues[] =
+    L"[Q1]\r\nName=Default queue\r\nMaxActive=3\r\n\r\n"
+    L"[Q2]\r\nName=Night queue\r\nMaxActive=2\r\n\r\n";
 constexpr wchar_t kAddressMessage[] = L"Enter an address that starts with http://, https:// or ftp://";
 
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
@@ -48,7 +49,8 @@ protected:
 
     // Vonu on this list, saving new files under the test's folder, without progress windows.
     void Start(const std::wstring& listText, int rows, const std::wstring& language = L"en") {
-        SeedVonuData(listText, L"Language=" + language + L"\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" + base_.path() + L"\r\n");
+        SeedVonuData(listText, L"Language=" + language + L"\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" +
+                                   base_.path() + L"\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
         window_ = WaitForMainWindow(vonu_.id(), 30000);
@@ -158,7 +160,8 @@ TEST_F(NewDownloadTest, TypedAddressBecomesAFinishedFileAndDuplicatesOfferTheirC
     EXPECT_EQ(ItemText(dialog, IDC_ND_CATEGORY), L"General");
     EXPECT_EQ(ListViewRowCount(list_), 1) << "the new download is in the list while the dialog is open";
     Press(dialog, IDOK);
-    ASSERT_TRUE(WaitUntil(60000, [&] { return StatusOf(L"4mib.bin") == L"Complete"; })) << Narrow(StatusOf(L"4mib.bin"));
+    ASSERT_TRUE(WaitUntil(60000, [&] { return StatusOf(L"4mib.bin") == L"Complete"; }))
+        << Narrow(StatusOf(L"4mib.bin"));
     EXPECT_EQ(ReadBytes(target), bytes);
 
     // Complete: the first choice is preselected; "Show the existing download" opens its properties.
@@ -184,7 +187,8 @@ TEST_F(NewDownloadTest, TypedAddressBecomesAFinishedFileAndDuplicatesOfferTheirC
     EXPECT_TRUE(GetWindowLongPtrW(GetDlgItem(properties, IDC_PR_ADDRESS), GWL_STYLE) & ES_READONLY)
         << "a complete download's address cannot change";
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(properties, IDC_PR_OPEN)));
-    EXPECT_EQ(LOWORD(SendMessageW(properties, DM_GETDEFID, 0, 0)), IDC_PR_OPEN) << "Open is the default button";
+    EXPECT_EQ(LOWORD(SendMessageW(properties, DM_GETDEFID, 0, 0)), IDC_PR_OPEN)
+        << "Open is the default button";
     Press(properties, IDCANCEL);
     EXPECT_EQ(ListViewRowCount(list_), 1);
 
@@ -199,7 +203,8 @@ TEST_F(NewDownloadTest, TypedAddressBecomesAFinishedFileAndDuplicatesOfferTheirC
     EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"4mib (2).bin"));
     EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 2; }));
     Press(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 1; })) << "Cancel removes the new download";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 1; }))
+        << "Cancel removes the new download";
     EXPECT_EQ(ReadBytes(target), bytes) << "the finished file is untouched";
 
     // "Download it again and replace the existing file": the old download and its file go, the
@@ -251,7 +256,8 @@ TEST_F(NewDownloadTest, AddressDialogPrefillsOneAddressFromTheClipboard) {
         HWND address = OpenAddressDialog();
         ASSERT_NE(address, nullptr);
         EXPECT_EQ(ItemText(address, IDC_ADDRESS_EDIT), c.prefill);
-        const auto selection = static_cast<DWORD>(SendMessageW(GetDlgItem(address, IDC_ADDRESS_EDIT), EM_GETSEL, 0, 0));
+        const auto selection =
+            static_cast<DWORD>(SendMessageW(GetDlgItem(address, IDC_ADDRESS_EDIT), EM_GETSEL, 0, 0));
         EXPECT_EQ(LOWORD(selection), 0);
         EXPECT_EQ(HIWORD(selection), c.prefill.size()) << "the whole text is selected";
         EXPECT_EQ(FocusedControl(address), GetDlgItem(address, IDC_ADDRESS_EDIT));
@@ -265,16 +271,21 @@ TEST_F(NewDownloadTest, BadAddressesAndPathsAreRefusedAndNothingIsAddedOrLost) {
     HWND address = OpenAddressDialog();
     ASSERT_NE(address, nullptr);
     const std::wstring port = std::to_wstring(Servers().http);
-    const std::vector<std::wstring> refused = {L"", L"   ", L"ftp:x", L"127.0.0.1:" + port + L"/files/small.bin",
-                                               L"www.example.com/file.zip", L"mailto:someone@example.com"};
+    const std::vector<std::wstring> refused = {L"",
+                                               L"   ",
+                                               L"ftp:x",
+                                               L"127.0.0.1:" + port + L"/files/small.bin",
+                                               L"www.example.com/file.zip",
+                                               L"mailto:someone@example.com"};
     for (const std::wstring& text : refused) {
         SCOPED_TRACE(Narrow(text));
         SetItemText(address, IDC_ADDRESS_EDIT, text);
         ClickItem(address, IDOK);
         EXPECT_EQ(Answer(IDOK), kAddressMessage);
         EXPECT_TRUE(IsWindowVisible(address)) << "the address dialog stays";
-        EXPECT_TRUE(WaitUntil(3000, [&] { return FocusedControl(address) == GetDlgItem(address, IDC_ADDRESS_EDIT); }))
-            << "the focus is back in the edit box";
+        EXPECT_TRUE(WaitUntil(3000, [&] {
+            return FocusedControl(address) == GetDlgItem(address, IDC_ADDRESS_EDIT);
+        })) << "the focus is back in the edit box";
         EXPECT_EQ(ListViewRowCount(list_), 0);
     }
     // A scheme in capitals is an address; the text is trimmed.
@@ -285,7 +296,8 @@ TEST_F(NewDownloadTest, BadAddressesAndPathsAreRefusedAndNothingIsAddedOrLost) {
     HWND dialog = Dialog(L"New Download");
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ItemText(dialog, IDC_ND_URL), capital);
-    EXPECT_TRUE(WaitUntil(15000, [&] { return ItemText(dialog, IDC_ND_SIZE) != L"Getting file information..."; }));
+    EXPECT_TRUE(
+        WaitUntil(15000, [&] { return ItemText(dialog, IDC_ND_SIZE) != L"Getting file information..."; }));
 
     WriteBytes(base_.File(L"plain.txt"), "keep me");
     struct Case {
@@ -354,9 +366,9 @@ TEST_F(NewDownloadTest, BadAddressesAndPathsAreRefusedAndNothingIsAddedOrLost) {
 // unfinished duplicate offers to resume the existing download.
 TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) {
     const std::wstring slow = NginxUrl(L"/slow/20mib.bin");
-    const std::wstring list = L"[D1]\r\nUrl=" + slow + L"\r\nFile=slow.bin\r\nPath=" + base_.File(L"slow.bin") +
-                              L"\r\nCat=General\r\nUserPath=1\r\nSize=-1\r\nState=2\r\nConn=1\r\nQueue=0\r\n\r\n" +
-                              kTwoQueues;
+    const std::wstring list =
+        L"[D1]\r\nUrl=" + slow + L"\r\nFile=slow.bin\r\nPath=" + base_.File(L"slow.bin") +
+        L"\r\nCat=General\r\nUserPath=1\r\nSize=-1\r\nState=2\r\nConn=1\r\nQueue=0\r\n\r\n" + kTwoQueues;
     ASSERT_NO_FATAL_FAILURE(Start(list, 1));
 
     // A category picked while the probe runs: the probe's name lands in that category's folder.
@@ -367,8 +379,9 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(ItemText(dialog, IDC_ND_SIZE), L"Getting file information...");
     SelectComboEntry(dialog, IDC_ND_CATEGORY, 2);
-    EXPECT_TRUE(WaitUntil(3000, [&] { return ItemText(dialog, IDC_ND_PATH) == base_.File(L"Documents\\file"); }))
-        << Narrow(ItemText(dialog, IDC_ND_PATH));
+    EXPECT_TRUE(WaitUntil(3000, [&] {
+        return ItemText(dialog, IDC_ND_PATH) == base_.File(L"Documents\\file");
+    })) << Narrow(ItemText(dialog, IDC_ND_PATH));
     EXPECT_EQ(ItemText(dialog, IDC_ND_CATEGORY), L"Documents");
     EXPECT_TRUE(WaitForInfo(dialog, L"4.88 KB")) << Narrow(ItemText(dialog, IDC_ND_SIZE));
     EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"Documents\\song.mp3")) << "not Music";
@@ -397,7 +410,8 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     // downloads must not finish into one file.
     SetItemText(dialog, IDC_ND_PATH, base_.File(L"slow.bin"));
     ClickItem(dialog, IDC_ND_LATER);
-    EXPECT_EQ(Answer(IDCANCEL), L"A file with this name already exists.\nThe new file will be saved as:\nslow (2).bin");
+    EXPECT_EQ(Answer(IDCANCEL),
+              L"A file with this name already exists.\nThe new file will be saved as:\nslow (2).bin");
     EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), base_.File(L"slow.bin"));
     SetItemText(dialog, IDC_ND_PATH, typed);
     ClickItem(dialog, IDC_ND_LATER);
@@ -413,8 +427,9 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     ASSERT_NO_FATAL_FAILURE(EnterAddress(slow));
     HWND duplicate = Dialog(L"This link is already in the list");
     ASSERT_NE(duplicate, nullptr);
-    EXPECT_EQ(ItemText(duplicate, IDC_DUP_TEXT),
-              L"\"slow.bin\" from this link is already in the list and not finished. What do you want to do?");
+    EXPECT_EQ(
+        ItemText(duplicate, IDC_DUP_TEXT),
+        L"\"slow.bin\" from this link is already in the list and not finished. What do you want to do?");
     EXPECT_EQ(ItemText(duplicate, IDC_DUP_EXISTING), L"Resume the existing download");
     EXPECT_TRUE(ItemChecked(duplicate, IDC_DUP_EXISTING));
     Press(duplicate, IDOK);
@@ -429,8 +444,8 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
 // and counts as the user's, so the probe's later name is not applied.
 TEST_F(NewDownloadTest, FileChosenWithTheSaveDialogIsKept) {
     ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
-    ASSERT_NO_FATAL_FAILURE(EnterAddress(
-        FaultUrl(L"/file?size=5000&late=3000&cd=attachment%3B%20filename%3D%22late.zip%22&tag=" + UniqueTag())));
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(FaultUrl(
+        L"/file?size=5000&late=3000&cd=attachment%3B%20filename%3D%22late.zip%22&tag=" + UniqueTag())));
     HWND dialog = Dialog(L"New Download");
     ASSERT_NE(dialog, nullptr);
     ClickItem(dialog, IDC_ND_BROWSE);
@@ -450,7 +465,8 @@ TEST_F(NewDownloadTest, FileChosenWithTheSaveDialogIsKept) {
     ASSERT_NE(name, nullptr) << "no file name box in " << Narrow(WindowText(picker));
     const std::wstring chosen = base_.File(L"chosen.bin");
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
+    SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        &result);
     PostMessageW(picker, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(WaitDialogGone(picker));
     EXPECT_TRUE(WaitUntil(3000, [&] { return ItemText(dialog, IDC_ND_PATH) == chosen; }))
@@ -459,7 +475,8 @@ TEST_F(NewDownloadTest, FileChosenWithTheSaveDialogIsKept) {
     Sleep(600);  // two more timer steps
     EXPECT_EQ(ItemText(dialog, IDC_ND_PATH), chosen) << "the probe's late.zip is not applied";
     Press(dialog, IDOK);
-    EXPECT_TRUE(WaitUntil(15000, [&] { return StatusOf(L"chosen.bin") == L"Complete"; })) << Narrow(StatusOf(L"chosen.bin"));
+    EXPECT_TRUE(WaitUntil(15000, [&] { return StatusOf(L"chosen.bin") == L"Complete"; }))
+        << Narrow(StatusOf(L"chosen.bin"));
     EXPECT_EQ(ReadBytes(chosen), PatternBytes(5000));
 }
 
@@ -467,9 +484,10 @@ TEST_F(NewDownloadTest, FileChosenWithTheSaveDialogIsKept) {
 // stores it and the description.
 TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
     const std::wstring old = NginxUrl(L"/files/small.bin");
-    const std::wstring list = L"[D1]\r\nUrl=" + old + L"\r\nFile=small.bin\r\nPath=" + base_.File(L"small.bin") +
-                              L"\r\nCat=General\r\nReferer=https://example.org/page\r\nSize=1000\r\nState=2\r\n"
-                              L"Added=134405910000000000\r\nConn=1\r\nSegs=0,999,250;\r\n\r\n";
+    const std::wstring list =
+        L"[D1]\r\nUrl=" + old + L"\r\nFile=small.bin\r\nPath=" + base_.File(L"small.bin") +
+        L"\r\nCat=General\r\nReferer=https://example.org/page\r\nSize=1000\r\nState=2\r\n"
+        L"Added=134405910000000000\r\nConn=1\r\nSegs=0,999,250;\r\n\r\n";
     ASSERT_NO_FATAL_FAILURE(Start(list, 1));
     ListViewSelect(list_, {0});
     PostMessageW(window_, WM_COMMAND, ID_FILE_PROPERTIES, 0);
