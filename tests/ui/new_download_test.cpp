@@ -480,8 +480,8 @@ TEST_F(NewDownloadTest, FileChosenWithTheSaveDialogIsKept) {
     EXPECT_EQ(ReadBytes(chosen), PatternBytes(5000));
 }
 
-// Properties from the list (Enter): a stopped download's address may be changed, and OK
-// stores it and the description.
+// Properties from the list (Enter, then a double click): a stopped download's address may be
+// changed, and OK stores it and the description.
 TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
     const std::wstring old = NginxUrl(L"/files/small.bin");
     const std::wstring list =
@@ -490,7 +490,8 @@ TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
         L"Added=134405910000000000\r\nConn=1\r\nSegs=0,999,250;\r\n\r\n";
     ASSERT_NO_FATAL_FAILURE(Start(list, 1));
     ListViewSelect(list_, {0});
-    PostMessageW(window_, WM_COMMAND, ID_FILE_PROPERTIES, 0);
+    PostMessageW(list_, WM_KEYDOWN, VK_RETURN, 1);  // Enter in the list
+    PostMessageW(list_, WM_KEYUP, VK_RETURN, 0xC0000001);
     HWND properties = Dialog(L"small.bin properties");
     ASSERT_NE(properties, nullptr);
     EXPECT_EQ(ItemText(properties, IDC_PR_STATUS), L"Stopped, can be resumed  (25.0% done)");
@@ -507,7 +508,15 @@ TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
     EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewText(list_, 0, 6) == L"Moved to the bigger file"; }));
 
     ListViewSelect(list_, {0});
-    PostMessageW(window_, WM_COMMAND, ID_FILE_PROPERTIES, 0);
+    // A double click on the row: just below the header, near the left edge.
+    RECT header{}, frame{};
+    GetWindowRect(ChildOfClass(list_, L"SysHeader32"), &header);
+    GetWindowRect(list_, &frame);
+    const LPARAM row = MAKELPARAM(30, header.bottom - frame.top + 6);
+    PostMessageW(list_, WM_LBUTTONDOWN, MK_LBUTTON, row);
+    PostMessageW(list_, WM_LBUTTONUP, 0, row);
+    PostMessageW(list_, WM_LBUTTONDBLCLK, MK_LBUTTON, row);
+    PostMessageW(list_, WM_LBUTTONUP, 0, row);
     properties = Dialog(L"small.bin properties");
     ASSERT_NE(properties, nullptr);
     EXPECT_EQ(ItemText(properties, IDC_PR_ADDRESS), moved) << "trimmed and stored";
