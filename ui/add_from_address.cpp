@@ -15,6 +15,10 @@
 namespace vonu {
 namespace {
 
+// Each dialog runs a message loop in which an Exit can destroy the main window and free `w`;
+// after one, the flow goes on only while the window (looked up by its handle) still lives.
+bool StillOpen(HWND window, const MainWindow& w) { return IsWindow(window) && MainWindowOf(window) == &w; }
+
 // A minimised owner hides its dialogs with it, so it counts as hidden too.
 bool MainWindowHidden(const MainWindow& w) { return !IsWindowVisible(w.window) || IsIconic(w.window); }
 
@@ -23,29 +27,35 @@ void StartAndShow(MainWindow& w, int32_t id) {
     if (Manager().ShowProgress) OpenProgressWindow(w, id);
 }
 
-// The duplicate's question and what was chosen; true when a new download is to be made.
-bool HandleDuplicate(MainWindow& w, int32_t existing, bool fromOutside) {
+enum class DuplicateOutcome { AddNew, Done, WindowGone };
+
+// The duplicate's question and what was chosen.
+DuplicateOutcome HandleDuplicate(MainWindow& w, int32_t existing, bool fromOutside) {
     const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(existing);
-    if (!d) return true;  // gone meanwhile: the address is new again
+    if (!d) return DuplicateOutcome::AddNew;  // gone meanwhile: the address is new again
     if (fromOutside || MainWindowHidden(w)) BringMainWindowForward(w);
+    const HWND window = w.window;
     const bool complete = d->state == static_cast<int32_t>(DownloadState::Complete);
-    const std::optional<DuplicateChoice> choice = AskAboutDuplicate(w.window, d->fileName, complete);
-    if (!choice) return false;
+    const std::optional<DuplicateChoice> choice = AskAboutDuplicate(window, d->fileName, complete);
+    if (!StillOpen(window, w)) return DuplicateOutcome::WindowGone;
+    if (!choice) return DuplicateOutcome::Done;
     switch (*choice) {
         case DuplicateChoice::ReplaceExisting:
             CloseProgressWindow(w, existing);
             RemoveDownload(Manager(), existing, true);
-            return true;
+            return DuplicateOutcome::AddNew;
         case DuplicateChoice::AddUnderNewName:
-            return true;
+            return DuplicateOutcome::AddNew;
         case DuplicateChoice::UseExisting:
-            if (complete)
-                ShowFileProperties(w.window, existing);
-            else
+            if (complete) {
+                ShowFileProperties(window, existing);
+                if (!StillOpen(window, w)) return DuplicateOutcome::WindowGone;
+            } else {
                 StartAndShow(w, existing);
-            return false;
+            }
+            return DuplicateOutcome::Done;
     }
-    return false;
+    return DuplicateOutcome::Done;
 }
 
 }  // namespace
@@ -53,15 +63,21 @@ bool HandleDuplicate(MainWindow& w, int32_t existing, bool fromOutside) {
 void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside,
                     const DownloadOptions& options) {
     DownloadManager& m = Manager();
+    const HWND window = w.window;
     if (const int32_t existing = DownloadIdForAddress(m, address)) {
-        if (!HandleDuplicate(w, existing, fromOutside)) {
+        const DuplicateOutcome outcome = HandleDuplicate(w, existing, fromOutside);
+        if (outcome == DuplicateOutcome::WindowGone) return;
+        if (outcome == DuplicateOutcome::Done) {
             RefreshList(w);
             return;
         }
     }
     const int32_t id = AddDownload(address, options);
     RefreshList(w);
-    const NewDownloadChoice choice = ShowNewDownloadDialog(w.window, id, fromOutside || MainWindowHidden(w));
+    w.unconfirmedDownload = id;
+    const NewDownloadChoice choice = ShowNewDownloadDialog(window, id, fromOutside || MainWindowHidden(w));
+    if (!StillOpen(window, w)) return;  // the exit removed the download before saving the list
+    w.unconfirmedDownload = 0;
     switch (choice) {
         case NewDownloadChoice::DownloadNow:
             StartAndShow(w, id);
@@ -69,7 +85,8 @@ void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside
         case NewDownloadChoice::SaveForLater: {
             int32_t queue = 1;
             const std::vector<DownloadQueue> queues = m.CopyQueues();
-            if (queues.size() >= 2) queue = ChooseQueue(w.window, queues).value_or(1);
+            if (queues.size() >= 2) queue = ChooseQueue(window, queues).value_or(1);
+            if (!StillOpen(window, w)) return;
             MoveToQueue(m, id, queue);
             break;
         }

@@ -318,11 +318,14 @@ bool CommandEnabled(const MainWindow& w, int command) {
 
 void RunCommand(MainWindow& w, int command) {
     if (!CommandEnabled(w, command)) return;
+    // A command's dialog runs a message loop in which an Exit (from the tray menu or the setup
+    // program) can destroy the window, and with it `w`: only the handle is looked at after.
+    const HWND window = w.window;
     if (IsAddToQueue(command))
         AddSelectedToQueue(w, command - ID_ADD_TO_QUEUE_BASE);
     else
         Commands().at(command).run(w);
-    if (command == ID_APP_EXIT || !IsWindow(w.window)) return;
+    if (command == ID_APP_EXIT || !IsWindow(window) || MainWindowOf(window) != &w) return;
     RunManagerTick(Manager());
     RefreshList(w);
 }

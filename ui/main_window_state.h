@@ -41,6 +41,10 @@ struct MainWindow {
     std::vector<DownloadSnapshot> snapshot;
     std::vector<DownloadQueue> queues;  // copied with the snapshot
 
+    // The download the open New Download dialog shows, 0 when none: not confirmed yet, so an
+    // exit meanwhile removes it before the list is saved.
+    int32_t unconfirmedDownload = 0;
+
     bool trayIconPresent = false;
     bool exiting = false;
     bool closeBalloonShown = false;

@@ -15,6 +15,7 @@
 #include "app/language.h"
 #include "app/localization.h"
 #include "app/resource.h"
+#include "model/data_folder.h"
 #include "model/text_encoding.h"
 #include "tests/support/process.h"
 #include "tests/support/remote_controls.h"
@@ -438,6 +439,28 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     })) << Narrow(StatusBarText(status_, 0));
     EXPECT_EQ(ListViewRowCount(list_), 3) << "nothing new was added";
     PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_STOP_ALL, 0);
+}
+
+// Exit while New Download is open (the setup program posts it; the tray menu offers it): the
+// program ends cleanly and the download nobody confirmed is not in the saved list.
+TEST_F(NewDownloadTest, ExitWhileTheDialogIsOpenSavesNoUnconfirmedDownload) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(NginxUrl(L"/files/small.bin")));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 1; }));
+    PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
+    DWORD code = 1;
+    ASSERT_TRUE(vonu_.WaitExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+    vonu_ = Process();
+    window_ = nullptr;
+    const std::string saved = ReadBytes(DataFolder() + L"\\list.ini");
+    const std::wstring text = saved.size() >= 2 ? std::wstring(reinterpret_cast<const wchar_t*>(saved.data() + 2),
+                                                               (saved.size() - 2) / 2)
+                                                : std::wstring();
+    EXPECT_NE(text.find(L"[Q1]"), std::wstring::npos) << "the list was saved";
+    EXPECT_EQ(text.find(L"small.bin"), std::wstring::npos) << Narrow(text);
 }
 
 // "..." opens the save-file dialog in the path's folder; the chosen file replaces the path
