@@ -98,6 +98,8 @@ void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside
 }
 
 void AddNewDownload(MainWindow& w) {
+    // A modal dialog of the program is open (the tray menu still works then): one at a time.
+    if (!IsWindowEnabled(w.window)) return;
     if (const std::optional<std::wstring> address = AskForAddress(w.window))
         AddFromAddress(w, *address, false);
 }

@@ -19,7 +19,8 @@ namespace vonu {
 void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside,
                     const DownloadOptions& options = {});
 
-// "Add new download": the address dialog, then the flow with what was typed.
+// "Add new download": the address dialog, then the flow with what was typed. Nothing while
+// another modal dialog of the program is open (the main window is disabled then).
 void AddNewDownload(MainWindow& w);
 
 }  // namespace vonu

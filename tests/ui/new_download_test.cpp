@@ -441,14 +441,18 @@ TEST_F(NewDownloadTest, ChoicesMadeBeforeTheProbeReportsAreKeptAndTwoQueuesAsk) 
     PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_STOP_ALL, 0);
 }
 
-// Exit while New Download is open (the setup program posts it; the tray menu offers it): the
-// program ends cleanly and the download nobody confirmed is not in the saved list.
+// While New Download is open no second address dialog opens; Exit meanwhile (the setup
+// program posts it, the tray menu offers it) ends the program cleanly, and the download
+// nobody confirmed is not in the saved list.
 TEST_F(NewDownloadTest, ExitWhileTheDialogIsOpenSavesNoUnconfirmedDownload) {
     ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
     ASSERT_NO_FATAL_FAILURE(EnterAddress(NginxUrl(L"/files/small.bin")));
     HWND dialog = Dialog(L"New Download");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(list_) == 1; }));
+    // The tray menu's "Add new download" reaches the disabled window too: one dialog at a time.
+    PostMessageW(window_, WM_COMMAND, ID_TASKS_ADD_DOWNLOAD, 0);
+    EXPECT_EQ(WaitForProcessDialog(vonu_.id(), L"Add a download link", 1500), nullptr);
     PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
     DWORD code = 1;
     ASSERT_TRUE(vonu_.WaitExit(15000, &code));
