@@ -460,11 +460,35 @@ TEST_F(NewDownloadTest, ExitWhileTheDialogIsOpenSavesNoUnconfirmedDownload) {
     vonu_ = Process();
     window_ = nullptr;
     const std::string saved = ReadBytes(DataFolder() + L"\\list.ini");
-    const std::wstring text = saved.size() >= 2 ? std::wstring(reinterpret_cast<const wchar_t*>(saved.data() + 2),
-                                                               (saved.size() - 2) / 2)
-                                                : std::wstring();
+    const std::wstring text =
+        saved.size() >= 2
+            ? std::wstring(reinterpret_cast<const wchar_t*>(saved.data() + 2), (saved.size() - 2) / 2)
+            : std::wstring();
     EXPECT_NE(text.find(L"[Q1]"), std::wstring::npos) << "the list was saved";
     EXPECT_EQ(text.find(L"small.bin"), std::wstring::npos) << Narrow(text);
+}
+
+// With the main window hidden in the notification area (its tray menu's "Add new download"),
+// New Download opens topmost; a duplicate brings the main window back first.
+TEST_F(NewDownloadTest, HiddenMainWindowPutsTheDialogsInFront) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0));
+    const std::wstring url = NginxUrl(L"/files/small.bin");
+    ShowWindow(window_, SW_HIDE);
+    ASSERT_TRUE(WaitUntil(3000, [&] { return !IsWindowVisible(window_); }));
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_FALSE(IsWindowVisible(window_)) << "New Download alone comes forward";
+    Press(dialog, IDOK);
+    ASSERT_TRUE(WaitUntil(15000, [&] { return StatusOf(L"small.bin") == L"Complete"; }));
+
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    HWND duplicate = Dialog(L"This link is already in the list");
+    ASSERT_NE(duplicate, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window_)) << "the main window is brought forward for the duplicate";
+    Press(duplicate, IDCANCEL);
+    EXPECT_EQ(ListViewRowCount(list_), 1);
 }
 
 // "..." opens the save-file dialog in the path's folder; the chosen file replaces the path
