@@ -31,6 +31,38 @@
 #define IDC_COMPLETE_DONT_SHOW 605
 #define IDC_COMPLETE_OPEN_WITH 606
 #define IDC_COMPLETE_OPEN_FOLDER 607
+// The add-from-address dialogs (ui/new_download.rc): 300-499.
+#define IDD_ADDRESS 300
+#define IDC_ADDRESS_EDIT 301
+#define IDD_NEW_DOWNLOAD 310
+#define IDC_ND_URL 311
+#define IDC_ND_CATEGORY 312
+#define IDC_ND_PATH 313
+#define IDC_ND_BROWSE 314
+#define IDC_ND_DESCRIPTION 315
+#define IDC_ND_SIZE 316
+#define IDC_ND_LATER 317  // "Save for Later"; "Download Now" is IDOK
+#define IDD_QUEUE_CHOOSER 330
+#define IDC_QC_QUEUE 331
+#define IDD_DUPLICATE 340
+#define IDC_DUP_TEXT 341
+#define IDC_DUP_NEW_NAME 342  // choice 0
+#define IDC_DUP_REPLACE 343   // choice 1
+#define IDC_DUP_EXISTING 344  // choice 2
+#define IDD_PROPERTIES 350
+#define IDC_PR_ICON 351
+#define IDC_PR_NAME 352
+#define IDC_PR_TYPE 353
+#define IDC_PR_STATUS 354
+#define IDC_PR_SIZE 355
+#define IDC_PR_PATH 356
+#define IDC_PR_ADDRESS 357
+#define IDC_PR_REFERER 358
+#define IDC_PR_DESCRIPTION 359
+#define IDC_PR_DATES 360
+#define IDC_PR_OPEN 361
+#define IDC_PR_OPEN_WITH 362
+#define IDC_PR_OPEN_FOLDER 363
 
 // Main window commands: menus, context menus, toolbar, keyboard and tray menu all send
 // these as WM_COMMAND to the main window.

@@ -89,7 +89,8 @@ constexpr TranslationPair kTable[] = {
     {L"Connecting", L"جارٍ الاتصال"},
     {L"Downloading", L"قيد التحميل"},
     {L"Running", L"قيد التشغيل"},
-    // Address and New Download dialogs.
+    // Address and New Download dialogs (their message boxes are titled "Vonu").
+    {L"Vonu", L"ڤونو"},
     {L"Add a download link", L"إضافة رابط تحميل"},
     {L"Address", L"العنوان"},
     {L"OK", L"موافق"},

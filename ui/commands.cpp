@@ -20,9 +20,11 @@
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
+#include "ui/add_from_address.h"
 #include "ui/delete_dialog.h"
 #include "ui/manager_tick_hook.h"
 #include "ui/progress_windows.h"
+#include "ui/properties_dialog.h"
 #include "ui/toolbar.h"
 #include "ui/view_nodes.h"
 #include "ui/view_tree.h"
@@ -51,6 +53,8 @@ bool ByRule(const MainWindow& w) {
 std::vector<const DownloadSnapshot*> Selected(const MainWindow& w) { return w.Context().selected; }
 
 // --- Tasks ---------------------------------------------------------------------------------
+
+void AddLink(MainWindow& w) { AddNewDownload(w); }
 
 void Exit(MainWindow& w) { CloseForExit(w); }
 
@@ -94,6 +98,13 @@ void ShowProgress(MainWindow& w) {
 
 void Stop(MainWindow& w) {
     for (const DownloadSnapshot* d : Selected(w)) StopDownload(Manager(), d->id);
+}
+
+void Properties(MainWindow& w) {
+    auto s = Selected(w);
+    if (s.size() != 1) return;
+    const int32_t id = s[0]->id;  // the dialog's loop runs ticks that renew the snapshot
+    ShowFileProperties(w.window, id);
 }
 
 void Delete(MainWindow& w) {
@@ -221,7 +232,7 @@ void PauseDefaultQueue(MainWindow&) { StopQueue(Manager(), 1); }
 
 const std::unordered_map<int, Command>& Commands() {
     static const std::unordered_map<int, Command> table = {
-        {ID_TASKS_ADD_DOWNLOAD, {}},
+        {ID_TASKS_ADD_DOWNLOAD, {AddLink, Always}},
         {ID_TASKS_BATCH, {}},
         {ID_TASKS_BATCH_CLIPBOARD, {}},
         {ID_TASKS_SITE_GRABBER, {}},
@@ -234,7 +245,7 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_FILE_RESUME, {Resume, ByRule<CanResume>}},
         {ID_FILE_STOP, {Stop, ByRule<CanStop>}},
         {ID_FILE_SHOW_PROGRESS, {ShowProgress, ByRule<CanShowProgress>}},
-        {ID_FILE_PROPERTIES, {}},
+        {ID_FILE_PROPERTIES, {Properties, ByRule<CanShowProperties>}},
         {ID_FILE_DELETE, {Delete, ByRule<CanDelete>}},
         {ID_DOWNLOADS_STOP_ALL, {StopEveryDownload, ByRule<CanStopAll>}},
         {ID_DOWNLOADS_DELETE_COMPLETED, {DeleteCompleted, ByRule<CanDeleteCompleted>}},
@@ -316,11 +327,14 @@ bool CommandEnabled(const MainWindow& w, int command) {
 
 void RunCommand(MainWindow& w, int command) {
     if (!CommandEnabled(w, command)) return;
+    // A command's dialog runs a message loop in which an Exit (from the tray menu or the setup
+    // program) can destroy the window, and with it `w`: only the handle is looked at after.
+    const HWND window = w.window;
     if (IsAddToQueue(command))
         AddSelectedToQueue(w, command - ID_ADD_TO_QUEUE_BASE);
     else
         Commands().at(command).run(w);
-    if (command == ID_APP_EXIT || !IsWindow(w.window)) return;
+    if (command == ID_APP_EXIT || !IsWindow(window) || MainWindowOf(window) != &w) return;
     RunManagerTick(Manager());
     RefreshList(w);
 }
@@ -358,7 +372,7 @@ void UpdateToolbarButtons(const MainWindow& w) {
         {ID_QUEUES_STOP, CanStopQueue(c)},
     };
     for (const auto& [command, enabled] : states) SetToolbarButtonEnabled(w.toolbar, command, enabled);
-    // The buttons whose dialogs are not in the program yet stay greyed.
+    // Always available once their dialogs are in the program; until then greyed.
     for (int command :
          {ID_TASKS_ADD_DOWNLOAD, ID_DOWNLOADS_OPTIONS, ID_QUEUES_SCHEDULER, ID_TASKS_SITE_GRABBER})
         SetToolbarButtonEnabled(w.toolbar, command, CommandEnabled(w, command));

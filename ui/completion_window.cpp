@@ -7,7 +7,7 @@
 #include "app/shell_open.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
-#include "ui/left_to_right_edit.h"
+#include "ui/dialog_controls.h"
 #include "ui/modeless_dialogs.h"
 
 namespace vonu {
@@ -23,32 +23,12 @@ CompletionWindow* WindowOf(HWND dialog) {
     return reinterpret_cast<CompletionWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
 }
 
-// Semibold, 4/3 the height of the dialog's own font.
-HFONT HeadingFont(HWND dialog) {
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
-    LOGFONTW log{};
-    if (!font || !GetObjectW(font, sizeof log, &log)) return nullptr;
-    log.lfHeight = log.lfHeight * 4 / 3;
-    log.lfWeight = 600;
-    return CreateFontIndirectW(&log);
-}
-
-void SetIcons(HWND dialog) {
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    for (auto [which, metric] : {std::pair{ICON_BIG, SM_CXICON}, std::pair{ICON_SMALL, SM_CXSMICON}}) {
-        const int side = GetSystemMetrics(metric);
-        if (HICON icon = static_cast<HICON>(
-                LoadImageW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, side, side, LR_SHARED)))
-            SendMessageW(dialog, WM_SETICON, which, reinterpret_cast<LPARAM>(icon));
-    }
-}
-
 INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     auto* c = reinterpret_cast<CompletionWindow*>(lParam);
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     AddModelessDialog(dialog);
-    SetIcons(dialog);
-    c->headingFont = HeadingFont(dialog);
+    SetProgramIcons(dialog);
+    c->headingFont = DerivedFont(dialog, 4, 3, 600);  // semibold, 4/3 the dialog font
     if (c->headingFont)
         SendDlgItemMessageW(dialog, IDC_COMPLETE_HEADING, WM_SETFONT,
                             reinterpret_cast<WPARAM>(c->headingFont), FALSE);
@@ -56,8 +36,8 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     SetDlgItemTextW(dialog, IDC_COMPLETE_PATH, c->download.path.c_str());
     SetDlgItemTextW(dialog, IDC_COMPLETE_SIZE, SizeText(c->download.size).c_str());
     LocalizeWindow(dialog);
-    KeepLeftToRight(GetDlgItem(dialog, IDC_COMPLETE_ADDRESS));
-    KeepLeftToRight(GetDlgItem(dialog, IDC_COMPLETE_PATH));
+    ReadLeftToRight(GetDlgItem(dialog, IDC_COMPLETE_ADDRESS));
+    ReadLeftToRight(GetDlgItem(dialog, IDC_COMPLETE_PATH));
     const std::wstring title = std::wstring(Translate(L"Download complete")) + L"  " + c->download.fileName;
     SetWindowTextW(dialog, title.c_str());
     SetFocus(GetDlgItem(dialog, IDOK));

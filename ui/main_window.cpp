@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "app/localization.h"
 #include "app/localize_window.h"
@@ -103,6 +104,7 @@ void ShutDownModel(MainWindow& w) {
     if (w.shutDown) return;
     w.shutDown = true;
     KillTimer(w.window, kTickTimer);
+    if (w.unconfirmedDownload) RemoveDownload(Manager(), std::exchange(w.unconfirmedDownload, 0), false);
     (void)StopEverything(Manager(), w.dataFolder);
 }
 

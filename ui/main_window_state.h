@@ -44,6 +44,9 @@ struct MainWindow {
     // Download id -> its open progress window (ui/progress_windows.h); a window takes itself
     // out when it closes.
     std::unordered_map<int32_t, HWND> progressWindows;
+    // The download the open New Download dialog shows, 0 when none: not confirmed yet, so an
+    // exit meanwhile removes it before the list is saved.
+    int32_t unconfirmedDownload = 0;
 
     bool trayIconPresent = false;
     bool exiting = false;

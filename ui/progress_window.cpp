@@ -10,7 +10,7 @@
 #include "app/resource.h"
 #include "manager/control.h"
 #include "model/download_manager.h"
-#include "ui/left_to_right_edit.h"
+#include "ui/dialog_controls.h"
 #include "ui/modeless_dialogs.h"
 #include "ui/progress_bar.h"
 #include "ui/progress_texts.h"
@@ -142,18 +142,6 @@ void AddColumns(HWND list) {
     }
 }
 
-void SetIcons(HWND dialog) {
-    HINSTANCE module = GetModuleHandleW(nullptr);
-    const auto load = [&](int side) {
-        return static_cast<HICON>(
-            LoadImageW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, side, side, LR_SHARED));
-    };
-    if (HICON big = load(GetSystemMetrics(SM_CXICON)))
-        SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    if (HICON small = load(GetSystemMetrics(SM_CXSMICON)))
-        SendMessageW(dialog, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-}
-
 void MeasureHeights(ProgressWindow& p) {
     RECT window{}, button{};
     GetWindowRect(p.dialog, &window);
@@ -199,11 +187,11 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     p->dialog = dialog;
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     AddModelessDialog(dialog);
-    SetIcons(dialog);
+    SetProgramIcons(dialog);
     AddColumns(Item(*p, IDC_PROGRESS_CONNECTIONS));
     LocalizeWindow(dialog);
-    KeepLeftToRight(Item(*p, IDC_PROGRESS_ADDRESS));
-    KeepLeftToRight(Item(*p, IDC_PROGRESS_PATH));
+    ReadLeftToRight(Item(*p, IDC_PROGRESS_ADDRESS));
+    ReadLeftToRight(Item(*p, IDC_PROGRESS_PATH));
     MeasureHeights(*p);
     if (const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(p->id)) Show(*p, *d);
     SetTimer(dialog, kRefreshTimer, kRefreshMilliseconds, nullptr);

@@ -146,7 +146,9 @@ class Handler(BaseHTTPRequestHandler):
 
     # --- endpoints -----------------------------------------------------------------------
     def ep_file(self, rest):
-        """/file?size=N[&seed=S]: N deterministic bytes; honours Range with 206."""
+        """/file?size=N[&seed=S][&late=MS]: N deterministic bytes; honours Range with 206.
+        late: every answer waits MS milliseconds (at most 30 s) before its headers."""
+        time.sleep(min(max(self.int_query("late", 0), 0), 30000) / 1000)
         size = self.int_query("size", 1024)
         data = body_bytes(size, self.int_query("seed", 0))
         extra = [("Accept-Ranges", "bytes")]

@@ -18,7 +18,7 @@
 #include "tests/support/sample_list.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/test_servers.h"
-#include "tests/support/top_windows.h"
+#include "tests/support/remote_dialogs.h"
 #include "tests/support/window_helpers.h"
 
 namespace vonu {

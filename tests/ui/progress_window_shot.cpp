@@ -18,7 +18,7 @@
 #include "tests/support/remote_controls.h"
 #include "tests/support/sample_list.h"
 #include "tests/support/test_servers.h"
-#include "tests/support/top_windows.h"
+#include "tests/support/remote_dialogs.h"
 
 using namespace vonu::test;
 

@@ -1,0 +1,124 @@
+#include "tests/support/remote_dialogs.h"
+
+#include "tests/support/process.h"
+#include "tests/support/window_helpers.h"
+
+namespace vonu::test {
+
+namespace {
+
+bool EndsWith(const std::wstring& text, const std::wstring& end) {
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+std::vector<HWND> TopWindows(DWORD pid, const std::wstring& className, const std::wstring& titleEnd) {
+    struct Search {
+        DWORD pid;
+        const std::wstring& className;
+        const std::wstring& titleEnd;
+        std::vector<HWND> found;
+    } search{pid, className, titleEnd, {}};
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == s->pid && IsWindowVisible(w) && WindowClass(w) == s->className &&
+                EndsWith(ControlText(w), s->titleEnd))
+                s->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForTopWindow(DWORD pid, const std::wstring& className, const std::wstring& titleEnd,
+                      DWORD milliseconds) {
+    HWND found = nullptr;
+    WaitUntil(milliseconds, [&] {
+        const std::vector<HWND> all = TopWindows(pid, className, titleEnd);
+        found = all.empty() ? nullptr : all.front();
+        return found != nullptr;
+    });
+    return found;
+}
+
+HWND WaitForProcessDialog(DWORD pid, const std::wstring& title, DWORD milliseconds) {
+    HWND found = nullptr;
+    WaitUntil(milliseconds, [&] {
+        for (HWND w : TopWindows(pid, L"#32770", title))
+            if (ControlText(w) == title) {
+                found = w;
+                break;
+            }
+        return found != nullptr;
+    });
+    return found;
+}
+
+bool WaitDialogGone(HWND dialog, DWORD milliseconds) {
+    return WaitUntil(milliseconds, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
+}
+
+std::wstring ControlText(HWND control) {
+    wchar_t text[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                             &copied))
+        return {};
+    return std::wstring(text, static_cast<size_t>(copied));
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    if (!item) return L"(no control " + std::to_wstring(id) + L")";
+    return ControlText(item);
+}
+
+void SetItemText(HWND dialog, int id, const std::wstring& text) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+void ClickItem(HWND dialog, int id) { PostMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+bool ItemChecked(HWND dialog, int id) {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutW(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &state);
+    return state == BST_CHECKED;
+}
+
+void SelectComboEntry(HWND dialog, int id, int index) {
+    HWND box = GetDlgItem(dialog, id);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(box, CB_SETCURSEL, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, 5000, &result);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(box));
+}
+
+HWND FocusedControl(HWND dialog) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(dialog, nullptr);
+    return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
+std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
+
+std::wstring AnswerMessageBox(DWORD pid, const std::wstring& title, int button) {
+    HWND box = WaitForProcessDialog(pid, title);
+    if (!box) return L"(no message box)";
+    // The box fills its text while it opens; wait for it.
+    std::wstring text;
+    WaitUntil(3000, [&] {
+        text = MessageBoxText(box);
+        return !text.empty();
+    });
+    ClickItem(box, button);
+    WaitDialogGone(box);
+    return text;
+}
+
+}  // namespace vonu::test

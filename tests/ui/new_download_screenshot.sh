@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Takes screenshots of the add-from-address dialogs of the real Vonu.exe, in English and
+# Arabic: build/screenshots/newdl-{en,ar}-{address,new,chooser,duplicate,properties}.png,
+# for a person to look at. This script only checks that each dialog came up in its
+# language's direction (new_download_shot.exe says so) and that no picture is blank.
+#   new_download_screenshot.sh TOOL_EXE OUT_DIR
+set -euo pipefail
+tool=$1
+out=$2
+[[ -n "${DISPLAY:-}" ]] || { echo "No DISPLAY: run through scripts/test.sh, which starts Xvfb." >&2; exit 1; }
+mkdir -p "$out"
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+for lang in en ar; do
+  flags="$out/newdl-$lang-flags"
+  rm -rf "$flags"
+  mkdir -p "$flags"
+  wine "$tool" "$lang" "$(windows_path "$flags")" &
+  pid=$!
+  for step in address new chooser duplicate properties; do
+    picture="$out/newdl-$lang-$step.png"
+    rm -f "$picture"
+    i=0
+    while [[ ! -e "$flags/$step.ready" ]]; do
+      i=$((i + 1))
+      if [[ $i -gt 600 ]] || ! kill -0 $pid 2>/dev/null; then
+        echo "$lang $step: the dialog did not come up" >&2
+        kill $pid 2>/dev/null || true
+        exit 1
+      fi
+      sleep 0.1
+    done
+    import -window root "$picture"
+    touch "$flags/$step.done"
+    colours=$(identify -format '%k' "$picture")
+    [[ $colours -ge 16 ]] || { echo "$lang $step: $picture looks blank ($colours colours)" >&2; exit 1; }
+    echo "$lang $step: $picture ($colours colours)"
+  done
+  status=0
+  wait $pid || status=$?
+  rm -rf "$flags"
+  [[ $status -eq 0 ]] || { echo "$lang: a dialog had the wrong direction (exit $status)" >&2; exit 1; }
+done
