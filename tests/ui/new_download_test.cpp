@@ -48,10 +48,13 @@ protected:
         ClearVonuData();
     }
 
-    // Vonu on this list, saving new files under the test's folder, without progress windows.
-    void Start(const std::wstring& listText, int rows, const std::wstring& language = L"en") {
-        SeedVonuData(listText, L"Language=" + language + L"\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" +
-                                   base_.path() + L"\r\n");
+    // Vonu on this list, saving new files under the test's folder, without progress and
+    // completion windows unless `windows` is set.
+    void Start(const std::wstring& listText, int rows, const std::wstring& language = L"en",
+               bool windows = false) {
+        const std::wstring shown = windows ? L"1" : L"0";
+        SeedVonuData(listText, L"Language=" + language + L"\r\nShowProgress=" + shown + L"\r\nShowComplete=" +
+                                   shown + L"\r\nBaseDir=" + base_.path() + L"\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
         window_ = WaitForMainWindow(vonu_.id(), 30000);
@@ -224,6 +227,38 @@ TEST_F(NewDownloadTest, TypedAddressBecomesAFinishedFileAndDuplicatesOfferTheirC
     ASSERT_TRUE(WaitUntil(60000, [&] { return StatusOf(L"4mib.bin") == L"Complete"; }));
     EXPECT_EQ(ListViewRowCount(list_), 1);
     EXPECT_EQ(ReadBytes(target), bytes);
+}
+
+// The whole way a user takes: the typed address, the probed size, Download Now, the progress
+// window while the file arrives, then the completion window in its place.
+TEST_F(NewDownloadTest, DownloadNowShowsProgressThenCompletion) {
+    ASSERT_NO_FATAL_FAILURE(Start(L"", 0, L"en", true));
+    const std::wstring url = NginxUrl(L"/slow/4mib.bin");  // 64 KB/s per connection: about 8 s
+    ASSERT_NO_FATAL_FAILURE(EnterAddress(url));
+    HWND dialog = Dialog(L"New Download");
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(WaitForInfo(dialog, L"4.00 MB")) << Narrow(ItemText(dialog, IDC_ND_SIZE));
+    Press(dialog, IDOK);
+
+    HWND progress = WaitForTopWindow(vonu_.id(), L"#32770", L"% 4mib.bin", 10000);
+    ASSERT_NE(progress, nullptr) << "the progress window opens with Download Now";
+    EXPECT_EQ(ItemText(progress, IDC_PROGRESS_ADDRESS), url);
+    EXPECT_EQ(ItemText(progress, IDC_PROGRESS_SIZE), L"4.00 MB");
+    EXPECT_TRUE(WaitUntil(15000, [&] {
+        return ItemText(progress, IDC_PROGRESS_STATUS) == L"Downloading..." &&
+               ControlText(progress).rfind(L"0% ", 0) != 0;
+    })) << "progress shows: " << Narrow(ControlText(progress)) << " / "
+        << Narrow(ItemText(progress, IDC_PROGRESS_STATUS));
+    EXPECT_GE(ListViewRowCount(GetDlgItem(progress, IDC_PROGRESS_CONNECTIONS)), 2) << "one row per connection";
+
+    HWND done = WaitForTopWindow(vonu_.id(), L"#32770", L"Download complete  4mib.bin", 60000);
+    ASSERT_NE(done, nullptr) << "the completion window opens";
+    EXPECT_FALSE(IsWindow(progress) && IsWindowVisible(progress)) << "the progress window closed";
+    EXPECT_EQ(ItemText(done, IDC_COMPLETE_PATH), base_.File(L"4mib.bin"));
+    EXPECT_EQ(ItemText(done, IDC_COMPLETE_SIZE), L"4.00 MB");
+    EXPECT_EQ(ReadBytes(base_.File(L"4mib.bin")), PatternBytes(4 * 1048576));
+    EXPECT_TRUE(WaitUntil(3000, [&] { return StatusOf(L"4mib.bin") == L"Complete"; }));
+    Press(done, IDCANCEL);
 }
 
 // Refused addresses and paths: the message, the dialog stays with the user's text, and the
