@@ -11,12 +11,6 @@
 namespace vonu {
 namespace {
 
-std::wstring Utf16FileText(const std::wstring& path) {
-    std::string bytes = test::ReadBytes(path);
-    if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE") return L"(no byte-order mark)";
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-}
-
 TEST(ExitSavesList, ListLoadedAtStartIsWrittenBackAtExit) {
     ASSERT_TRUE(test::MainWindows().empty()) << "another Vonu is running in the test prefix";
     const std::wstring list = ListPath(DataFolder());
@@ -33,7 +27,7 @@ TEST(ExitSavesList, ListLoadedAtStartIsWrittenBackAtExit) {
     EXPECT_TRUE(vonu.WaitExit(15000, &code));
     EXPECT_EQ(code, 0u);
 
-    const std::wstring text = Utf16FileText(list);
+    const std::wstring text = test::Utf16FileText(list);
     DeleteFileW(list.c_str());
     EXPECT_NE(text.find(L"[D5]\r\nUrl=http://127.0.0.1/big.iso\r\n"), std::wstring::npos) << "the list was saved";
     EXPECT_NE(text.find(L"State=2\r\n"), std::wstring::npos) << "a download saved while running is Stopped";

@@ -12,13 +12,8 @@ namespace vonu {
 namespace {
 
 using test::TempFolder;
+using test::Utf16FileText;
 using test::WriteUtf16File;
-
-std::wstring Utf16FileText(const std::wstring& path) {
-    std::string bytes = test::ReadBytes(path);
-    if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE") return L"(no byte-order mark)";
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-}
 
 std::unique_ptr<DownloadManager> LoadText(const TempFolder& dir, const std::wstring& text) {
     WriteUtf16File(ListPath(dir.path()), text);

@@ -1,5 +1,7 @@
 #include "tests/support/process.h"
 
+#include "app/resource.h"
+
 #include "app/single_instance.h"
 #include "app/version_repair.h"
 
@@ -71,6 +73,13 @@ HWND WaitForMainWindow(DWORD pid, DWORD milliseconds) {
         return found != nullptr;
     });
     return found;
+}
+
+bool ExitVonu(Process& vonu, HWND mainWindow, DWORD* code) {
+    if (mainWindow) PostMessageW(mainWindow, WM_COMMAND, ID_APP_EXIT, 0);
+    const bool exited = vonu.WaitExit(15000, code);
+    if (!exited) vonu.Kill();
+    return exited;
 }
 
 }  // namespace vonu::test

@@ -38,6 +38,11 @@ std::vector<HWND> MainWindows(DWORD pid = 0);
 // Polls every 50 ms; null when none appeared in time.
 HWND WaitForMainWindow(DWORD pid, DWORD milliseconds);
 
+// Asks Vonu to exit as the setup program does (the Exit command posted to `mainWindow`, when
+// there is one) and waits up to 15 s; a process still running then is ended. True when it
+// exited by itself, with its exit code in *code.
+bool ExitVonu(Process& vonu, HWND mainWindow, DWORD* code = nullptr);
+
 // Polls `condition` every 50 ms until it holds or the time is up.
 template <typename F>
 bool WaitUntil(DWORD milliseconds, F condition) {

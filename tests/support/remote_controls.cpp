@@ -1,5 +1,7 @@
 #include "tests/support/remote_controls.h"
 
+#include "tests/support/process.h"
+
 namespace vonu::test {
 namespace {
 
@@ -147,6 +149,19 @@ std::wstring TreeItemText(HWND tree, HTREEITEM handle) {
 
 void TreeSelect(HWND tree, HTREEITEM item) {
     SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
+bool WaitForVonuWindow(DWORD pid, int rows, VonuWindow* out) {
+    *out = VonuWindow{};
+    out->main = WaitForMainWindow(pid, 30000);
+    if (!out->main) return false;
+    const bool shown = WaitUntil(10000, [&] {
+        out->list = ChildOfClass(out->main, L"SysListView32");
+        out->tree = ChildOfClass(out->main, L"SysTreeView32");
+        out->status = ChildOfClass(out->main, L"msctls_statusbar32");
+        return out->list && out->tree && out->status && IsWindowVisible(out->main);
+    });
+    return shown && (rows < 0 || WaitUntil(10000, [&] { return ListViewRowCount(out->list) == rows; }));
 }
 
 }  // namespace vonu::test

@@ -11,6 +11,18 @@
 
 namespace vonu::test {
 
+// The parts of the running Vonu's main window a test drives.
+struct VonuWindow {
+    HWND main = nullptr;
+    HWND list = nullptr;
+    HWND tree = nullptr;
+    HWND status = nullptr;
+};
+// Waits for the process's main window to be shown with its list, tree and status bar
+// (start-up shows it right after making it), then for the list to show `rows` rows (any
+// number when negative). False when that did not happen in time; *out holds what was found.
+bool WaitForVonuWindow(DWORD pid, int rows, VonuWindow* out);
+
 // The first direct child of `parent` with the window class `className`.
 HWND ChildOfClass(HWND parent, const wchar_t* className);
 

@@ -38,6 +38,12 @@ void RemoveTree(const std::wstring& path) {
     RemoveDirectoryW(path.c_str());
 }
 
+std::wstring Utf16FileText(const std::wstring& path) {
+    const std::string bytes = ReadBytes(path);
+    if (bytes.size() < 2 || bytes.substr(0, 2) != "\xFF\xFE") return L"(no byte-order mark)";
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+}
+
 std::string ReadBytes(const std::wstring& path) {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);

@@ -25,6 +25,8 @@ std::string ReadBytes(const std::wstring& path);
 void WriteBytes(const std::wstring& path, std::string_view bytes);
 // UTF-16LE with a byte-order mark, as the program's INI files are.
 void WriteUtf16File(const std::wstring& path, std::wstring_view text);
+// The text of such a file; "(no byte-order mark)" for a missing file or one without the mark.
+std::wstring Utf16FileText(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 void RemoveTree(const std::wstring& path);
 

@@ -13,34 +13,19 @@ build=$3
 prefix_script=$4
 [[ -n "${DISPLAY:-}" ]] || { echo "No DISPLAY: run through scripts/test.sh, which starts Xvfb." >&2; exit 1; }
 mkdir -p "$out"
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$(dirname "$0")/../support/screenshots.sh"
 
 shoot() {  # language dpi
   local lang=$1 dpi=$2
   local ready="$out/main-$lang-$dpi.ready" done_flag="$out/main-$lang-$dpi.done"
-  local picture="$out/main-$lang-$dpi.png"
-  rm -f "$ready" "$done_flag" "$picture"
+  rm -f "$ready" "$done_flag"
   wine "$tool" "$lang" "$(windows_path "$ready")" "$(windows_path "$done_flag")" &
-  local pid=$! i=0
-  while [[ ! -e "$ready" ]]; do
-    i=$((i + 1))
-    if [[ $i -gt 600 ]] || ! kill -0 $pid 2>/dev/null; then
-      echo "$lang $dpi: the main window did not come up" >&2
-      kill $pid 2>/dev/null || true
-      return 1
-    fi
-    sleep 0.1
-  done
-  import -window root "$picture"
-  touch "$done_flag"
+  local pid=$!
+  shoot_when_ready $pid "$ready" "$done_flag" "$out/main-$lang-$dpi.png" || return 1
   local status=0
   wait $pid || status=$?
   rm -f "$ready" "$done_flag"
   [[ $status -eq 0 ]] || { echo "$lang $dpi: wrong direction or rows missing (exit $status)" >&2; return 1; }
-  local colours
-  colours=$(identify -format '%k' "$picture")
-  [[ $colours -ge 16 ]] || { echo "$lang $dpi: $picture looks blank ($colours colours)" >&2; return 1; }
-  echo "$lang $dpi: $picture ($colours colours)"
 }
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -51,8 +51,7 @@ int Run(bool arabic, const std::wstring& ready, const std::wstring& done) {
                      vonu.started() ? 1 : 0, static_cast<void*>(window), static_cast<void*>(list),
                      list ? ListViewRowCount(list) : -1);
     }
-    if (window) PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-    if (vonu.started() && !vonu.WaitExit(15000)) vonu.Kill();
+    if (vonu.started()) ExitVonu(vonu, window);
     ClearVonuData();
     return ok ? 0 : 1;
 }

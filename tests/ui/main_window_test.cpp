@@ -26,14 +26,6 @@ namespace {
 
 using namespace test;
 
-constexpr DWORD kStartTime = 30000;
-
-std::wstring Utf16FileText(const std::wstring& path) {
-    std::string bytes = ReadBytes(path);
-    if (bytes.size() < 2) return L"";
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-}
-
 class MainWindowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -48,25 +40,16 @@ protected:
     void Start(int rows) {
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
-        window_ = WaitForMainWindow(vonu_.id(), kStartTime);
-        ASSERT_NE(window_, nullptr);
-        // Start-up shows the window right after making it: wait for that too.
-        ASSERT_TRUE(WaitUntil(10000, [&] {
-            list_ = ChildOfClass(window_, L"SysListView32");
-            tree_ = ChildOfClass(window_, L"SysTreeView32");
-            status_ = ChildOfClass(window_, L"msctls_statusbar32");
-            return list_ && tree_ && status_ && IsWindowVisible(window_);
-        }));
-        ASSERT_TRUE(WaitUntil(10000, [&] { return ListViewRowCount(list_) == rows; }))
-            << "rows shown: " << ListViewRowCount(list_);
+        VonuWindow v;
+        const bool up = WaitForVonuWindow(vonu_.id(), rows, &v);
+        window_ = v.main, list_ = v.list, tree_ = v.tree, status_ = v.status;
+        ASSERT_TRUE(up) << "rows shown: " << (list_ ? ListViewRowCount(list_) : -1);
     }
     void Stop() {
         if (!vonu_.started()) return;
-        if (window_) PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
         DWORD code = 1;
-        EXPECT_TRUE(vonu_.WaitExit(15000, &code));
+        EXPECT_TRUE(ExitVonu(vonu_, window_, &code));
         EXPECT_EQ(code, 0u);
-        if (!vonu_.WaitExit(0)) vonu_.Kill();
         vonu_ = Process();
         window_ = nullptr;
     }

@@ -9,7 +9,7 @@ tool=$1
 out=$2
 [[ -n "${DISPLAY:-}" ]] || { echo "No DISPLAY: run through scripts/test.sh, which starts Xvfb." >&2; exit 1; }
 mkdir -p "$out"
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$(dirname "$0")/../support/screenshots.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 for lang in en ar; do
@@ -19,23 +19,7 @@ for lang in en ar; do
   wine "$tool" "$lang" "$(windows_path "$flags")" &
   pid=$!
   for step in address new chooser duplicate properties; do
-    picture="$out/newdl-$lang-$step.png"
-    rm -f "$picture"
-    i=0
-    while [[ ! -e "$flags/$step.ready" ]]; do
-      i=$((i + 1))
-      if [[ $i -gt 600 ]] || ! kill -0 $pid 2>/dev/null; then
-        echo "$lang $step: the dialog did not come up" >&2
-        kill $pid 2>/dev/null || true
-        exit 1
-      fi
-      sleep 0.1
-    done
-    import -window root "$picture"
-    touch "$flags/$step.done"
-    colours=$(identify -format '%k' "$picture")
-    [[ $colours -ge 16 ]] || { echo "$lang $step: $picture looks blank ($colours colours)" >&2; exit 1; }
-    echo "$lang $step: $picture ($colours colours)"
+    shoot_when_ready $pid "$flags/$step.ready" "$flags/$step.done" "$out/newdl-$lang-$step.png" || exit 1
   done
   status=0
   wait $pid || status=$?

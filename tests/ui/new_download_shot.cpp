@@ -121,8 +121,7 @@ int wmain(int argc, wchar_t** argv) {
     Shots shots(arabic, argv[2]);
     const bool ok = list && WaitUntil(10000, [&] { return ListViewRowCount(list) == 7; }) &&
                     Run(vonu.id(), window, shots);
-    if (window) PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-    if (vonu.started() && !vonu.WaitExit(15000)) vonu.Kill();
+    if (vonu.started()) ExitVonu(vonu, window);
     ClearVonuData();
     return ok ? 0 : 1;
 }

@@ -57,15 +57,10 @@ protected:
                                    shown + L"\r\nBaseDir=" + base_.path() + L"\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
-        window_ = WaitForMainWindow(vonu_.id(), 30000);
-        ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitUntil(10000, [&] {
-            list_ = ChildOfClass(window_, L"SysListView32");
-            tree_ = ChildOfClass(window_, L"SysTreeView32");
-            status_ = ChildOfClass(window_, L"msctls_statusbar32");
-            return list_ && tree_ && status_ && IsWindowVisible(window_);
-        }));
-        ASSERT_TRUE(WaitUntil(10000, [&] { return ListViewRowCount(list_) == rows; }));
+        VonuWindow v;
+        const bool up = WaitForVonuWindow(vonu_.id(), rows, &v);
+        window_ = v.main, list_ = v.list, tree_ = v.tree, status_ = v.status;
+        ASSERT_TRUE(up);
     }
     void Stop() {
         if (!vonu_.started()) return;
@@ -76,10 +71,7 @@ protected:
             PostMessageW(open, WM_COMMAND, IDCANCEL, 0);
             WaitDialogGone(open, 3000);
         }
-        if (window_) PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
-        DWORD code = 1;
-        EXPECT_TRUE(vonu_.WaitExit(15000, &code));
-        if (!vonu_.WaitExit(0)) vonu_.Kill();
+        EXPECT_TRUE(ExitVonu(vonu_, window_));
         vonu_ = Process();
         window_ = nullptr;
     }

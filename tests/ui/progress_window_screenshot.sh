@@ -11,32 +11,16 @@ tool=$1
 out=$2
 [[ -n "${DISPLAY:-}" ]] || { echo "No DISPLAY: run through scripts/test.sh, which starts Xvfb." >&2; exit 1; }
 mkdir -p "$out"
-windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+. "$(dirname "$0")/../support/screenshots.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 shoot() {  # language
-  local lang=$1 pid i name place picture colours
+  local lang=$1 pid name
   rm -f "$out"/progress-"$lang"-*.{ready,done,png} "$out"/complete-"$lang".{ready,done,png}
   wine "$tool" "$lang" "$(windows_path "$out")" &
   pid=$!
   for name in "progress-$lang-details" "progress-$lang-compact" "complete-$lang"; do
-    i=0
-    while [[ ! -s "$out/$name.ready" ]]; do
-      i=$((i + 1))
-      if [[ $i -gt 900 ]] || ! kill -0 $pid 2>/dev/null; then
-        echo "$name: the window did not come up" >&2
-        kill $pid 2>/dev/null || true
-        return 1
-      fi
-      sleep 0.1
-    done
-    place=$(tr -d '\r\n' <"$out/$name.ready")
-    picture="$out/$name.png"
-    import -window root -crop "$place" +repage "$picture"
-    touch "$out/$name.done"
-    colours=$(identify -format '%k' "$picture")
-    [[ $colours -ge 16 ]] || { echo "$name: $picture looks blank ($colours colours)" >&2; kill $pid 2>/dev/null || true; return 1; }
-    echo "$name: $picture ($place, $colours colours)"
+    shoot_when_ready $pid "$out/$name.ready" "$out/$name.done" "$out/$name.png" || return 1
   done
   local status=0
   wait $pid || status=$?

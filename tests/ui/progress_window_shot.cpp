@@ -45,12 +45,14 @@ void Hold(HWND window, const std::wstring& folder, const std::wstring& name) {
     char place[96];
     const int length = std::snprintf(place, sizeof place, "%ldx%ld+%ld+%ld\n", r.right - r.left,
                                      r.bottom - r.top, r.left, r.top);
-    HANDLE file = CreateFileW((folder + L"\\" + name + L".ready").c_str(), GENERIC_WRITE, 0, nullptr,
-                              CREATE_ALWAYS, 0, nullptr);
+    // Written aside and moved into place, so the script never reads a half-written file.
+    const std::wstring ready = folder + L"\\" + name + L".ready";
+    HANDLE file = CreateFileW((ready + L".tmp").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         DWORD written = 0;
         WriteFile(file, place, static_cast<DWORD>(length), &written, nullptr);
         CloseHandle(file);
+        MoveFileExW((ready + L".tmp").c_str(), ready.c_str(), MOVEFILE_REPLACE_EXISTING);
     }
     WaitUntil(60000, [&] { return Exists(folder + L"\\" + name + L".done"); });
 }
@@ -107,8 +109,7 @@ int Run(bool arabic, const std::wstring& folder) {
     if (!ok)
         std::fprintf(stderr, "a window did not come up as expected (main %p, progress %p, complete %p)\n",
                      static_cast<void*>(window), static_cast<void*>(progress), static_cast<void*>(done));
-    if (window) PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-    if (vonu.started() && !vonu.WaitExit(15000)) vonu.Kill();
+    if (vonu.started()) ExitVonu(vonu, window);
     ClearVonuData();
     for (const std::wstring& path :
          {big, small, big + L".vonu", small + L".vonu", small + L":Zone.Identifier"})

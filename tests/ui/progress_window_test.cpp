@@ -27,12 +27,6 @@ using namespace test;
 
 constexpr wchar_t kDialogClass[] = L"#32770";
 
-std::wstring Utf16FileText(const std::wstring& path) {
-    std::string bytes = ReadBytes(path);
-    if (bytes.size() < 2) return L"";
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-}
-
 // One list.ini section for a probed, resumable, stopped download with no bytes yet.
 std::wstring Section(int id, const std::wstring& url, const std::wstring& path, int64_t size,
                      int connections) {
@@ -57,21 +51,16 @@ protected:
                      L"Language=en\r\nShowProgress=1\r\nShowComplete=1\r\nSound=0\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
-        window_ = WaitForMainWindow(vonu_.id(), 30000);
-        ASSERT_NE(window_, nullptr);
-        ASSERT_TRUE(WaitUntil(10000, [&] {
-            list_ = ChildOfClass(window_, L"SysListView32");
-            status_ = ChildOfClass(window_, L"msctls_statusbar32");
-            return list_ && status_ && ListViewRowCount(list_) == 2;
-        }));
+        VonuWindow v;
+        const bool up = WaitForVonuWindow(vonu_.id(), 2, &v);
+        window_ = v.main, list_ = v.list, status_ = v.status;
+        ASSERT_TRUE(up);
     }
     void TearDown() override {
         if (vonu_.started()) {
-            if (window_) PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
             DWORD code = 1;
-            EXPECT_TRUE(vonu_.WaitExit(15000, &code));
+            EXPECT_TRUE(ExitVonu(vonu_, window_, &code));
             EXPECT_EQ(code, 0u);
-            if (!vonu_.WaitExit(0)) vonu_.Kill();
         }
         ClearVonuData();
     }
