@@ -14,10 +14,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "bench/bench_clock.h"
+#include "manager/tick.h"
 #include "model/categories.h"
 #include "model/download_manager.h"
 #include "model/list_file.h"
-#include "manager/tick.h"
 #include "ui/main_window.h"
 
 using namespace vonu;
@@ -27,25 +28,6 @@ namespace {
 constexpr int kDownloads = 10000;
 constexpr int kRunning = 50;
 constexpr int kTicks = 200;
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 void FillList(DownloadManager& m) {
     const wchar_t* extensions[] = {L".zip", L".pdf", L".mp4", L".iso", L".mp3", L".exe", L".txt", L""};
@@ -90,11 +72,6 @@ void MakeProgress(DownloadManager& m, int step) {
     }
 }
 
-double Percentile(std::vector<double> v, double p) {
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, static_cast<size_t>(p * v.size()))];
-}
-
 }  // namespace
 
 int wmain() {
@@ -114,56 +91,56 @@ int wmain() {
     DownloadManager& m = Manager();
     FillList(m);
 
-    const double created = Now();
+    const double created = bench::NowMs();
     HWND window = CreateMainWindow(GetModuleHandleW(nullptr), folder);
     if (!window) {
         std::printf("the main window could not be made\n");
         return 1;
     }
-    const double firstFill = Now() - created;  // creation includes the first refresh of 10,000 rows
+    const double firstFill = bench::NowMs() - created;  // creation includes the first refresh of 10,000 rows
     KillTimer(window, 1);                      // the bench runs the ticks itself, so it knows which one saves
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
-    Pump();
+    bench::PumpMessages();
 
     std::vector<double> ticks, saveTicks, paints;
     for (int i = 0; i < kTicks; ++i) {
         MakeProgress(m, i);
-        const double t0 = Now();
+        const double t0 = bench::NowMs();
         RunWindowTick(window);
-        const double t1 = Now();
+        const double t1 = bench::NowMs();
         UpdateWindow(window);  // paint what the tick invalidated, as the message loop would
         RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        const double t2 = Now();
+        const double t2 = bench::NowMs();
         ((i + 1) % 8 == 0 ? saveTicks : ticks).push_back(t1 - t0);  // every 8th tick saves the list
         paints.push_back(t2 - t1);
-        Pump();
+        bench::PumpMessages();
     }
     std::vector<double> snapshots;
     std::vector<double> managerTicks;
     std::vector<DownloadSnapshot> all;
     for (int i = 0; i < 50; ++i) {
-        double t0 = Now();
+        double t0 = bench::NowMs();
         m.SnapshotAllInto(all);
-        snapshots.push_back(Now() - t0);
-        t0 = Now();
+        snapshots.push_back(bench::NowMs() - t0);
+        t0 = bench::NowMs();
         Tick(m);
-        managerTicks.push_back(Now() - t0);
+        managerTicks.push_back(bench::NowMs() - t0);
     }
-    const double median = Percentile(ticks, 0.5), p95 = Percentile(ticks, 0.95);
+    const double median = bench::Percentile(ticks, 0.5), p95 = bench::Percentile(ticks, 0.95);
     std::printf("downloads in the list            %d (%d making progress)\n", kDownloads, kRunning);
     std::printf("window creation + first refresh  %.1f ms\n", firstFill);
     std::printf("window tick (median)             %.2f ms\n", median);
     std::printf("window tick (95th percentile)    %.2f ms\n", p95);
-    std::printf("window tick (max)                %.2f ms\n", Percentile(ticks, 1.0));
-    std::printf("of it, manager tick (median)     %.2f ms\n", Percentile(managerTicks, 0.5));
-    std::printf("of it, snapshot of all (median)  %.2f ms\n", Percentile(snapshots, 0.5));
+    std::printf("window tick (max)                %.2f ms\n", bench::Percentile(ticks, 1.0));
+    std::printf("of it, manager tick (median)     %.2f ms\n", bench::Percentile(managerTicks, 0.5));
+    std::printf("of it, snapshot of all (median)  %.2f ms\n", bench::Percentile(snapshots, 0.5));
     std::printf("tick with the 2 s list save      %.2f ms (median of %zu; the save itself is list_bench's)\n",
-                Percentile(saveTicks, 0.5), saveTicks.size());
-    std::printf("repaint after a tick (median)    %.2f ms\n", Percentile(paints, 0.5));
+                bench::Percentile(saveTicks, 0.5), saveTicks.size());
+    std::printf("repaint after a tick (median)    %.2f ms\n", bench::Percentile(paints, 0.5));
 
     DestroyWindow(window);
-    Pump();
+    bench::PumpMessages();
     for (const wchar_t* name : {L"\\list.ini", L"\\settings.ini"}) DeleteFileW((folder + name).c_str());
     RemoveDirectoryW(folder.c_str());
     Gdiplus::GdiplusShutdown(token);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/resource.h"
+#include "bench/bench_clock.h"
 #include "model/download_manager.h"
 #include "ui/progress_window.h"
 
@@ -24,25 +25,6 @@ namespace {
 constexpr int kConnections = 32;
 constexpr int kRounds = 300;
 constexpr int64_t kSize = 1LL << 30;
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 int32_t AddRunningDownload(DownloadManager& m) {
     std::lock_guard guard(m.lock);
@@ -70,16 +52,6 @@ void Advance(DownloadManager& m, int round) {
     for (size_t s = 0; s < d.segments.size(); ++s) d.segments[s].next += 4096 + 97 * ((round + s) % 13);
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double Percentile95(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() * 95 / 100];
-}
-
 }  // namespace
 
 int wmain() {
@@ -97,32 +69,32 @@ int wmain() {
         return 1;
     }
     ShowWindow(window, SW_SHOWNORMAL);
-    Pump();
+    bench::PumpMessages();
     HWND bars[] = {GetDlgItem(window, IDC_PROGRESS_BAR), GetDlgItem(window, IDC_PROGRESS_CONNECTIONS_BAR)};
 
     std::vector<double> refreshes, frames;
     for (int round = 0; round < kRounds; ++round) {
         Advance(m, round);
-        double start = Now();
+        double start = bench::NowMs();
         SendMessageW(window, WM_TIMER, 1, 0);  // the 100 ms refresh
         UpdateWindow(window);
-        refreshes.push_back(Now() - start);
-        start = Now();
+        refreshes.push_back(bench::NowMs() - start);
+        start = bench::NowMs();
         for (HWND bar : bars) {
             SendMessageW(bar, WM_TIMER, 1, 0);  // the 16 ms animation step
             UpdateWindow(bar);
         }
-        frames.push_back(Now() - start);
-        Pump();
+        frames.push_back(bench::NowMs() - start);
+        bench::PumpMessages();
     }
     DestroyWindow(window);
     Gdiplus::GdiplusShutdown(token);
 
-    const double refresh = Median(refreshes), frame = Median(frames);
+    const double refresh = bench::Percentile(refreshes, 0.5), frame = bench::Percentile(frames, 0.5);
     std::printf("progress window, %d connections, %d rounds\n", kConnections, kRounds);
     std::printf("  refresh: median %.3f ms, 95th percentile %.3f ms (goal: median under 10 ms)\n", refresh,
-                Percentile95(refreshes));
+                bench::Percentile(refreshes, 0.95));
     std::printf("  frame of both bars: median %.3f ms, 95th percentile %.3f ms (goal: median under 4 ms)\n",
-                frame, Percentile95(frames));
+                frame, bench::Percentile(frames, 0.95));
     return refresh < 10.0 && frame < 4.0 ? 0 : 1;
 }

@@ -84,31 +84,8 @@ protected:
             if (TreeItemText(tree_, c) == text) return c;
         return nullptr;
     }
-    // The visible dialog (#32770) the Vonu process shows, if any.
-    HWND VonuDialog() {
-        HWND found = nullptr;
-        WaitUntil(10000, [&] {
-            struct S {
-                DWORD pid;
-                HWND found;
-            } s{vonu_.id(), nullptr};
-            EnumWindows(
-                [](HWND w, LPARAM p) -> BOOL {
-                    auto* s = reinterpret_cast<S*>(p);
-                    DWORD pid = 0;
-                    GetWindowThreadProcessId(w, &pid);
-                    if (pid == s->pid && IsWindowVisible(w) && WindowClass(w) == L"#32770") {
-                        s->found = w;
-                        return FALSE;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&s));
-            found = s.found;
-            return found != nullptr;
-        });
-        return found;
-    }
+    // The visible dialog (#32770) the Vonu process shows, waiting up to 10 s for one.
+    HWND VonuDialog() { return WaitForTopWindow(vonu_.id(), L"#32770", L"", 10000); }
     void Confirm(HWND dialog) {
         HWND ok = GetDlgItem(dialog, IDOK);
         ASSERT_NE(ok, nullptr);

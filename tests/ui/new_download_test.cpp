@@ -76,20 +76,8 @@ protected:
         window_ = nullptr;
     }
     HWND AnyDialog() {
-        struct S {
-            DWORD pid;
-            HWND found;
-        } s{vonu_.id(), nullptr};
-        EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-                auto* s = reinterpret_cast<S*>(p);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                if (pid == s->pid && IsWindowVisible(w) && WindowClass(w) == L"#32770") s->found = w;
-                return s->found == nullptr;
-            },
-            reinterpret_cast<LPARAM>(&s));
-        return s.found;
+        const std::vector<HWND> open = TopWindows(vonu_.id(), L"#32770");
+        return open.empty() ? nullptr : open.front();
     }
 
     HWND Dialog(const std::wstring& title) { return WaitForProcessDialog(vonu_.id(), title); }
