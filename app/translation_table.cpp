@@ -32,6 +32,7 @@ constexpr TranslationPair kTable[] = {
     {L"Delete", L"حذف"},
     {L"Stop all", L"إيقاف الكل"},
     {L"Clear all finished", L"مسح كل المكتملة"},
+    {L"Delete all completed", L"حذف كل المكتملة"},  // the Downloads menu's name for it
     {L"Speed limiter", L"محدد السرعة"},
     {L"Options...", L"الخيارات..."},
     {L"Start queue", L"بدء القائمة"},
