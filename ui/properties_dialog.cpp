@@ -7,9 +7,11 @@
 #include "app/display_format.h"
 #include "app/localization.h"
 #include "app/localize_window.h"
+#include "app/message_box.h"
 #include "app/resource.h"
 #include "app/shell_open.h"
 #include "app/text_format.h"
+#include "engine/url.h"
 #include "manager/control.h"
 #include "model/download_manager.h"
 #include "ui/dialog_controls.h"
@@ -40,8 +42,23 @@ void ShowShellInfo(HWND dialog, PropertiesState& state) {
     SetDlgItemTextW(dialog, IDC_PR_TYPE, info.szTypeName[0] ? info.szTypeName : Translate(L"File"));
 }
 
+// An edited address the download cannot take (an empty one, ftp://, no scheme): the change
+// of address would keep the old one without a word and the user's edit would be lost, so
+// the dialog says so and stays open.
+bool RefuseAddress(HWND dialog, const PropertiesState& state, const std::wstring& address) {
+    HWND box = GetDlgItem(dialog, IDC_PR_ADDRESS);
+    if ((GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY) || address == state.download.url) return false;
+    if (StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://")) return false;
+    ShowMessageBox(dialog, L"Enter an address that starts with http:// or https://", L"Vonu",
+                   MB_OK | MB_ICONINFORMATION);
+    SetFocus(box);
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    return true;
+}
+
 void Confirm(HWND dialog, const PropertiesState& state) {
     const std::wstring address = TrimBlanks(DialogItemText(dialog, IDC_PR_ADDRESS));
+    if (RefuseAddress(dialog, state, address)) return;
     ChangeAddress(Manager(), state.download.id, address, DialogItemText(dialog, IDC_PR_DESCRIPTION));
     EndDialog(dialog, IDOK);
 }

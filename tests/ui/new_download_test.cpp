@@ -567,6 +567,15 @@ TEST_F(NewDownloadTest, PropertiesOfAStoppedDownloadChangeItsAddress) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(properties, IDC_PR_OPEN)));
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(properties, IDC_PR_OPEN_WITH)));
     EXPECT_EQ(FocusedControl(properties), GetDlgItem(properties, IDOK));
+    // An address the download cannot take is refused with the user's text kept.
+    for (const wchar_t* refused : {L"ftp://127.0.0.1/small.bin", L"127.0.0.1/small.bin", L""}) {
+        SCOPED_TRACE(Narrow(refused));
+        SetItemText(properties, IDC_PR_ADDRESS, refused);
+        ClickItem(properties, IDOK);
+        EXPECT_EQ(Answer(IDOK), L"Enter an address that starts with http:// or https://");
+        EXPECT_TRUE(IsWindowVisible(properties)) << "the dialog stays open";
+        EXPECT_EQ(ItemText(properties, IDC_PR_ADDRESS), refused);
+    }
     const std::wstring moved = NginxUrl(L"/files/4mib.bin");
     SetItemText(properties, IDC_PR_ADDRESS, L" " + moved + L" ");
     SetItemText(properties, IDC_PR_DESCRIPTION, L"Moved to the bigger file");
