@@ -162,6 +162,9 @@ int wmain(int argc, wchar_t** argv) {
     }
 
     StartDownload(m, item->id);
+    // The new download and its run are in list.ini before its temporary file can exist, so a
+    // run that is killed resumes next time instead of starting another copy.
+    (void)SaveListIfAsked(m, data);
     bool stopping = false;
     for (unsigned tick = 1;; ++tick) {
         // The tick runs every 250 ms as in the program; the end of the run is noticed

@@ -10,18 +10,13 @@
 #include "engine/run_hidden.h"
 #include "engine/temp_file.h"
 #include "engine/zone_mark.h"
+#include "model/segment_tiling.h"
 
 namespace vonu {
 
 namespace {
 
 constexpr uint32_t kScanTimeoutMs = 600000;
-
-int64_t FileSizeOf(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
 
 }  // namespace
 
@@ -43,11 +38,22 @@ bool ScanFoundThreat(const std::wstring& scanExe, int64_t exitCode) {
 void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& tempPath) {
     // Every byte is written: the file no longer needs its sparse mark (not under the lock).
     ClearSparseMark(tempPath);
+    const int64_t tempLength = FileLength(tempPath);
 
     std::wstring target, scanExe, scanArgs;
     bool scan = false;
     {
         std::lock_guard guard(m.lock);
+        // The last guard before the file takes its real name: a file of known size is whole
+        // only when its finished segments cover every byte exactly once and it has that size.
+        // Anything else stays a temporary file (the next start fetches it again).
+        if (!item.video && item.size > 0 &&
+            (!SegmentsCoverFinished(item.segments, item.size) || tempLength != item.size)) {
+            item.state = static_cast<int32_t>(DownloadState::Error);
+            item.lastError = kFileIncomplete;
+            m.listDirty = true;
+            return;
+        }
         target = item.path;
         if (PathFileExistsW(target.c_str())) target = UniquePath(target, item.id);
         if (!MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
@@ -58,7 +64,7 @@ void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& 
         }
         item.path = target;
         item.fileName = PathFindFileNameW(target.c_str());
-        if (item.size < 0 || item.video) item.size = FileSizeOf(target);
+        if (item.size < 0 || item.video) item.size = FileLength(target);
         WriteZoneMark(target, item.url, item.referrer);
         scan = m.ScanOn && !m.ScanExe.empty() && PathFileExistsW(m.ScanExe.c_str());
         scanExe = m.ScanExe;

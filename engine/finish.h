@@ -14,6 +14,12 @@
 
 namespace vonu {
 
+// The sentence of a run whose bytes do not make the whole file: its finished segments do not
+// cover the file exactly, or the temporary file has another length than the file's size.
+inline constexpr wchar_t kFileIncomplete[] = L"Some parts of the file are missing. Start the download again.";
+
+// For an ordinary download of known size, checks first that every byte was fetched (see
+// kFileIncomplete); such a file is never renamed into place: Error, temporary file kept.
 void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& tempPath);
 
 // The command line of the antivirus check: scanExe quoted, a space, and scanArgs with its

@@ -72,6 +72,7 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
     item->probing.exchange(true);
     m.downloads.push_back(item);
     m.listDirty = true;
+    m.listSaveNow = true;
     try {
         item->probe = std::thread([item] { (void)ProbeDownload(*item); });
     } catch (const std::system_error& e) {

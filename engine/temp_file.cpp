@@ -66,4 +66,10 @@ void ClearSparseMark(const std::wstring& path) {
     DeviceIoControl(file.get(), FSCTL_SET_SPARSE, &off, sizeof off, nullptr, 0, &returned, nullptr);
 }
 
+int64_t FileLength(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
 }  // namespace vonu

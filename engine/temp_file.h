@@ -22,6 +22,9 @@ inline constexpr wchar_t kTempSuffix[] = L".vonu";
 // False: `error` is "Cannot create the file: " + the reason.
 [[nodiscard]] bool CreateTemporaryFile(const std::wstring& tempPath, int64_t size, std::wstring& error);
 
+// The file's length in bytes, or -1 when it cannot be read (missing, say).
+int64_t FileLength(const std::wstring& path);
+
 // Clears the sparse mark of a finished file (every byte is written, so nothing changes but
 // the attribute, and tools that copy or back it up see an ordinary file). Failures ignored.
 void ClearSparseMark(const std::wstring& path);

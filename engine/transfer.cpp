@@ -7,6 +7,7 @@
 #include <system_error>
 #include <thread>
 
+#include "engine/content_range.h"
 #include "engine/finish.h"
 #include "engine/ftp_segment.h"
 #include "engine/http_errors.h"
@@ -17,6 +18,7 @@
 #include "engine/temp_file.h"
 #include "engine/url.h"
 #include "engine/video_transfer.h"
+#include "model/segment_tiling.h"
 #include "model/unique_handle.h"
 
 namespace vonu {
@@ -29,19 +31,6 @@ constexpr uint32_t kWaitStepMs = 100;
 std::atomic<uint32_t> g_delays[4] = {2000, 4000, 8000, 15000};
 
 void SetState(DownloadItem& item, DownloadState s) { item.state = static_cast<int32_t>(s); }
-
-// The total of "bytes A-B/TOTAL"; -1 when it is "*" or missing.
-int64_t ContentRangeTotal(const std::wstring& value) {
-    const size_t slash = value.rfind(L'/');
-    if (slash == std::wstring::npos) return -1;
-    int64_t total = 0;
-    size_t i = slash + 1;
-    for (; i < value.size() && value[i] >= L'0' && value[i] <= L'9'; ++i) {
-        if (total > (INT64_MAX - 9) / 10) return -1;
-        total = total * 10 + (value[i] - L'0');
-    }
-    return i == slash + 1 ? -1 : total;
-}
 
 // Sleeps up to `ms` in 100 ms steps; false when the run began ending meanwhile.
 bool WaitUnlessEnding(const TransferRun& run, uint32_t ms) {
@@ -104,6 +93,85 @@ ChunkOutcome StoreChunk(TransferRun& run, size_t i, void* file, const char* data
     return s.end >= 0 && s.next > s.end ? ChunkOutcome::SegmentDone : ChunkOutcome::More;
 }
 
+namespace {
+
+// What one request of a segment attempt did.
+enum class AnswerOutcome {
+    Done,      // the segment is finished, owned by another connection now, or the run ends
+    Continue,  // the server sent less than asked, all of what it said it would: ask again
+    Failed,    // `error` holds the sentence
+};
+
+// One GET for the segment's bytes from `next` to `end` (-1: to the end), its answer checked
+// and its body stored. A 206 answer must carry exactly the range asked for or its beginning:
+// any other part of the file (a server, proxy or cache answering every range from byte 0,
+// say) fails before a byte of it is written.
+AnswerOutcome FetchAnswer(TransferRun& run, size_t i, const std::wstring& url, int64_t next, int64_t end,
+                          bool resumable, int64_t size, std::wstring& error) {
+    DownloadItem& item = *run.item;
+    RequestRecord record;
+    DWORD status = 0;
+    if (!SendGetFollowingRedirects(item, url, resumable ? next : -1, resumable ? end : -1, record, status, error))
+        return AnswerOutcome::Failed;
+    if (resumable && status != 206) {
+        error = L"The server stopped accepting resume requests (HTTP " + std::to_wstring(status) + L")";
+        return AnswerOutcome::Failed;
+    }
+    int64_t answerLeft = -1;  // bytes the answer says it carries; -1: a 200 answer, to its end
+    if (status == 206) {
+        const std::optional<ContentRange> range = ParseContentRange(HeaderText(record, WINHTTP_QUERY_CONTENT_RANGE));
+        // The known size came from the server's first answer; another total means another
+        // file, and its bytes must not be joined to the ones already here.
+        if (range && range->total >= 0 && size > 0 && range->total != size) {
+            run.serverFileChanged.exchange(true);
+            error = kServerFileChanged;
+            return AnswerOutcome::Failed;
+        }
+        if (!range || !RangeAnswerFits(*range, next, end)) {
+            error = kWrongRangeAnswer;
+            return AnswerOutcome::Failed;
+        }
+        answerLeft = range->last - range->first + 1;
+    }
+
+    FileHandle file(CreateFileW(run.tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
+        return AnswerOutcome::Failed;
+    }
+    LARGE_INTEGER at;
+    at.QuadPart = next;
+    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) {
+        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
+        return AnswerOutcome::Failed;
+    }
+
+    std::vector<char> buffer(kChunk);
+    while (!run.Ending()) {
+        DWORD got = 0;
+        if (!WinHttpReadData(static_cast<HINTERNET>(record.request), buffer.data(), kChunk, &got)) {
+            if (run.Ending()) return AnswerOutcome::Done;  // the stop closed the request under us
+            error = ErrorTextFor(GetLastError());
+            return AnswerOutcome::Failed;
+        }
+        // Never a byte beyond the range the answer named, whatever its body holds.
+        if (answerLeft >= 0 && static_cast<int64_t>(got) > answerLeft) got = static_cast<DWORD>(answerLeft);
+        if (got == 0 && answerLeft == 0) {
+            std::lock_guard guard(run.m.lock);
+            const Segment& s = item.segments[i];
+            if (s.end >= 0 && s.next <= s.end) return AnswerOutcome::Continue;
+        }
+        const ChunkOutcome outcome = StoreChunk(run, i, file.get(), buffer.data(), got, error);
+        if (outcome == ChunkOutcome::Failed) return AnswerOutcome::Failed;
+        if (outcome == ChunkOutcome::SegmentDone) return AnswerOutcome::Done;
+        if (answerLeft > 0) answerLeft -= got;
+    }
+    return AnswerOutcome::Done;
+}
+
+}  // namespace
+
 bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
     DownloadManager& m = run.m;
     DownloadItem& item = *run.item;
@@ -124,50 +192,15 @@ bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
     if (end >= 0 && end < next) return true;
     if (StartsWithNoCase(url, L"ftp://")) return DownloadFtpSegment(run, index, error);
 
-    RequestRecord record;
-    DWORD status = 0;
-    if (!SendGetFollowingRedirects(item, url, resumable ? next : -1, resumable ? end : -1, record, status, error))
-        return false;
-    if (resumable && status != 206) {
-        error = L"The server stopped accepting resume requests (HTTP " + std::to_wstring(status) + L")";
-        return false;
+    // Each round stores at least one byte, so a server that answers in short pieces ends.
+    for (;;) {
+        const AnswerOutcome outcome = FetchAnswer(run, i, url, next, end, resumable, size, error);
+        if (outcome != AnswerOutcome::Continue) return outcome == AnswerOutcome::Done;
+        if (run.Ending()) return true;
+        std::lock_guard guard(m.lock);
+        next = item.segments[i].next;
+        end = item.segments[i].end;  // a split may have moved it
     }
-    if (resumable && size > 0) {
-        // The known size came from the server's first answer; another total means another
-        // file, and its bytes must not be joined to the ones already here.
-        const int64_t total = ContentRangeTotal(HeaderText(record, WINHTTP_QUERY_CONTENT_RANGE));
-        if (total >= 0 && total != size) {
-            run.serverFileChanged.exchange(true);
-            error = kServerFileChanged;
-            return false;
-        }
-    }
-
-    FileHandle file(CreateFileW(run.tempPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
-        return false;
-    }
-    LARGE_INTEGER at;
-    at.QuadPart = next;
-    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) {
-        error = L"Cannot open the file: " + ErrorTextFor(GetLastError());
-        return false;
-    }
-
-    std::vector<char> buffer(kChunk);
-    while (!run.Ending()) {
-        DWORD got = 0;
-        if (!WinHttpReadData(static_cast<HINTERNET>(record.request), buffer.data(), kChunk, &got)) {
-            if (run.Ending()) return true;  // the stop closed the request under us
-            error = ErrorTextFor(GetLastError());
-            return false;
-        }
-        const ChunkOutcome outcome = StoreChunk(run, i, file.get(), buffer.data(), got, error);
-        if (outcome != ChunkOutcome::More) return outcome == ChunkOutcome::SegmentDone;
-    }
-    return true;
 }
 
 void RunConnection(TransferRun& run, int first) {
@@ -175,10 +208,23 @@ void RunConnection(TransferRun& run, int first) {
     DownloadItem& item = *run.item;
     int index = first;
     while (index >= 0 && !run.Ending()) {
+        const auto nextPosition = [&] {
+            std::lock_guard guard(m.lock);
+            return item.segments[static_cast<size_t>(index)].next;
+        };
+        int64_t reached = nextPosition();
         std::wstring error;
         bool ok = DownloadSegment(run, index, error);
         const auto delays = RetryDelays();
+        // The retries count failed attempts in a row that stored nothing new: on a link that
+        // cuts every connection after a while, each attempt moves the segment on, and the
+        // download finishes on its own. (Without ranges every attempt starts at byte 0, so
+        // only getting further than any attempt before counts.)
         for (size_t retry = 0; !ok && retry < delays.size(); ++retry) {
+            if (const int64_t now = nextPosition(); now > reached) {
+                reached = now;
+                retry = 0;
+            }
             if (!WaitUnlessEnding(run, delays[retry])) break;
             error.clear();
             ok = DownloadSegment(run, index, error);
@@ -241,8 +287,14 @@ void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
         haveSegments = !item->segments.empty();
         connections = item->connections;
     }
-    const bool resume =
-        resumable && haveSegments && GetFileAttributesW(tempPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // Resume only from segments that account for every byte of the file exactly once, in a
+    // temporary file of the file's size; anything else starts again from byte 0.
+    bool resume = resumable && haveSegments && GetFileAttributesW(tempPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (resume && size > 0) {
+        const int64_t length = FileLength(tempPath);
+        std::lock_guard guard(m.lock);
+        resume = length == size && SegmentsTile(item->segments, size);
+    }
 
     if (item->cancel) {
         EndRun(item, m, true, tempPath, nullptr);

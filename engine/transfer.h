@@ -24,6 +24,8 @@ namespace vonu {
 
 // The sentence of a run that found another file on the server than the one it had begun.
 inline constexpr wchar_t kServerFileChanged[] = L"The file on the server has changed. Start the download again.";
+// The sentence of a 206 answer that carries another part of the file than the one asked for.
+inline constexpr wchar_t kWrongRangeAnswer[] = L"The server sent another part of the file than the one asked for";
 
 // What the connections of one run share besides the item.
 struct TransferRun {
@@ -40,13 +42,17 @@ struct TransferRun {
 // The worker's thread procedure (a TransferWorker).
 void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
 
-// One connection: downloads segments, starting at `first`, until PickSegment has no more,
-// with four retries of a failing segment.
+// One connection: downloads segments, starting at `first`, until PickSegment has no more.
+// A failing segment is retried after 2, 4, 8 and 15 s; an attempt that stored bytes beyond
+// any before it starts that count again, so only four attempts in a row without progress
+// make the connection give up.
 void RunConnection(TransferRun& run, int first);
 
 // One attempt at one segment over HTTP (ftp:// addresses: DownloadFtpSegment). True when the
 // segment is finished, was shortened away by a split, or the run is ending; false with a
-// sentence in `error` otherwise.
+// sentence in `error` otherwise. A 206 answer must start at the segment's next byte and not
+// go past its end (else kWrongRangeAnswer, nothing written); a shorter one is followed by a
+// request for the rest within the same attempt.
 [[nodiscard]] bool DownloadSegment(TransferRun& run, int index, std::wstring& error);
 
 // What one piece of a segment's body did: the read loop goes on, or the attempt ends (the

@@ -63,6 +63,7 @@ void StartLocked(DownloadManager& m, const std::shared_ptr<DownloadItem>& item) 
     d.speedWindow.clear();
     d.workerRunning.exchange(true);
     m.listDirty = true;
+    m.listSaveNow = true;
     try {
         d.worker = std::thread(RunWorker, item, std::ref(m));
     } catch (const std::system_error& e) {

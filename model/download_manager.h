@@ -52,6 +52,10 @@ struct DownloadManager {
     int32_t nextDownloadId = 1;
     int32_t nextQueueId = 2;
     bool listDirty = false;
+    // A download was added or started: list.ini must hold it now, not at the next timed save,
+    // or a crash in the next seconds leaves its temporary file behind with no entry to resume
+    // it. Set with listDirty; SaveListIfAsked writes and clears it.
+    bool listSaveNow = false;
 
     std::vector<Category> categories;
     std::vector<SiteLogin> logins;

@@ -106,6 +106,7 @@ IniReadResult ReadIniFile(const std::wstring& path, size_t maxValueChars, size_t
     if (got >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
         all = std::wstring_view(*raw).substr(1, got / 2 - 1);  // a final odd byte (a cut file) is dropped
         result.text = raw;
+        result.utf16 = true;
     } else {
         auto decoded = std::make_shared<const std::wstring>(Decode(std::string_view(bytes, got)));
         raw.reset();

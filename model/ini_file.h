@@ -34,6 +34,7 @@ struct IniSection {
 struct IniReadResult {
     bool ok = false;
     bool missing = false;   // the file does not exist (ok is false too)
+    bool utf16 = false;     // it began with the UTF-16LE byte-order mark FF FE
     std::wstring error;     // one English sentence when !ok
     std::shared_ptr<const std::wstring> text;  // what the sections point into
     std::vector<IniSection> sections;  // in file order; equal names are kept apart

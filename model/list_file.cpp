@@ -9,6 +9,7 @@
 
 #include "model/data_folder.h"
 #include "model/ini_file.h"
+#include "model/segment_tiling.h"
 
 namespace vonu {
 namespace {
@@ -189,6 +190,12 @@ std::shared_ptr<DownloadItem> ReadDownload(const IniSection& s, int32_t id) {
     d->partCount = static_cast<int32_t>(Number(s, L"Parts", 0, 0, INT32_MAX));
     if (d->State() == DownloadState::Queued && d->queueId == 0) d->queueId = 1;
     d->segments = ParseSegments(s.Find(L"Segs").value_or(std::wstring_view()));
+    // Saved progress that does not describe every byte once (a Segs line cut short, a range
+    // past the size, overlapping ranges) would finish a file with holes in it, or ask for
+    // ranges past the end for ever: such a download starts again from byte 0.
+    if (!d->video && d->size > 0 && d->State() != DownloadState::Complete && !d->segments.empty() &&
+        !SegmentsTile(d->segments, d->size))
+        d->segments.clear();
     d->bytesAtStart = d->DownloadedBytes();
     return d;
 }
@@ -240,6 +247,7 @@ WriteResult SaveList(DownloadManager& m, const std::wstring& dataFolder, bool fo
         std::lock_guard guard(m.lock);
         if (!m.listDirty && !force) return {true, {}};
         m.listDirty = false;
+        m.listSaveNow = false;
         text = ListTextLocked(m);
     }
     WriteResult result = WriteWholeFile(ListPath(dataFolder), text);
@@ -250,20 +258,34 @@ WriteResult SaveList(DownloadManager& m, const std::wstring& dataFolder, bool fo
     return result;
 }
 
+WriteResult SaveListIfAsked(DownloadManager& m, const std::wstring& dataFolder) {
+    {
+        std::lock_guard guard(m.lock);
+        if (!m.listSaveNow) return {true, {}};
+    }
+    return SaveList(m, dataFolder, true);
+}
+
 LoadListResult LoadList(DownloadManager& m, const std::wstring& dataFolder) {
     {
         std::lock_guard guard(m.lock);
         m.queues.clear();
         m.queues.push_back(DefaultQueue(static_cast<int32_t>(m.MaxActive)));
     }
-    IniReadResult file = ReadIniFile(ListPath(dataFolder), kMaxValueChars);
+    const std::wstring path = ListPath(dataFolder);
+    IniReadResult file = ReadIniFile(path, kMaxValueChars);
     if (file.missing) return {};
-    if (!file.ok) {
-        // The next save would replace the file with the empty list: keep a copy of it first.
-        const std::wstring copy = ListPath(dataFolder) + L".unreadable";
-        const bool kept = CopyFileW(ListPath(dataFolder).c_str(), copy.c_str(), FALSE);
-        return {false, file.error + (kept ? L" A copy was kept as " + copy + L"." : std::wstring())};
-    }
+    // The next save would replace the file with the empty list: keep a copy of it first.
+    const auto unreadable = [&](const std::wstring& error) {
+        const std::wstring copy = path + L".unreadable";
+        const bool kept = CopyFileW(path.c_str(), copy.c_str(), FALSE);
+        return LoadListResult{false, error + (kept ? L" A copy was kept as " + copy + L"." : std::wstring())};
+    };
+    if (!file.ok) return unreadable(file.error);
+    // The program writes list.ini in UTF-16 with its mark, always with a queue section. Any
+    // other file is not one of its lists (random bytes read as ANSI text would be taken for
+    // an empty list and overwritten).
+    if (!file.utf16) return unreadable(path + L" is not a download list: it is not UTF-16 text.");
 
     // The items are made outside the lock: nobody else can see them yet.
     struct Entry {
@@ -285,6 +307,8 @@ LoadListResult LoadList(DownloadManager& m, const std::wstring& dataFolder) {
         if (s.Find(L"Url").value_or(std::wstring_view()).empty()) continue;
         entries.push_back({&s, id, false, ReadDownload(s, id)});
     }
+
+    if (entries.empty()) return unreadable(path + L" is not a download list: no download or queue could be read.");
 
     std::lock_guard guard(m.lock);
     std::unordered_set<int32_t> ids;

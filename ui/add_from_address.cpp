@@ -5,6 +5,7 @@
 #include "manager/control.h"
 #include "model/download_lookup.h"
 #include "model/download_manager.h"
+#include "model/list_file.h"
 #include "ui/address_dialog.h"
 #include "ui/duplicate_dialog.h"
 #include "ui/new_download_dialog.h"
@@ -24,6 +25,7 @@ bool MainWindowHidden(const MainWindow& w) { return !IsWindowVisible(w.window) |
 
 void StartAndShow(MainWindow& w, int32_t id) {
     StartDownload(Manager(), id);
+    (void)SaveListIfAsked(Manager(), w.dataFolder);
     if (Manager().ShowProgress) OpenProgressWindow(w, id);
 }
 
@@ -73,6 +75,8 @@ void AddFromAddress(MainWindow& w, const std::wstring& address, bool fromOutside
         }
     }
     const int32_t id = AddDownload(address, options);
+    // On disk before New Download even opens: a crash from here on finds the entry again.
+    (void)SaveListIfAsked(m, w.dataFolder);
     RefreshList(w);
     w.unconfirmedDownload = id;
     const NewDownloadChoice choice = ShowNewDownloadDialog(window, id, fromOutside || MainWindowHidden(w));

@@ -19,6 +19,7 @@
 #include "model/categories.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
+#include "model/list_file.h"
 #include "model/settings.h"
 #include "ui/add_from_address.h"
 #include "ui/delete_dialog.h"
@@ -335,6 +336,7 @@ void RunCommand(MainWindow& w, int command) {
     else
         Commands().at(command).run(w);
     if (command == ID_APP_EXIT || !IsWindow(window) || MainWindowOf(window) != &w) return;
+    (void)SaveListIfAsked(Manager(), w.dataFolder);  // downloads it started are on disk at once
     RunManagerTick(Manager());
     RefreshList(w);
 }

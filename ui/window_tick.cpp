@@ -54,6 +54,7 @@ void HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& 
 void WindowTick(MainWindow& w) {
     DownloadManager& m = Manager();
     RunManagerTick(m);
+    (void)SaveListIfAsked(m, w.dataFolder);  // the queue runner may have started downloads
     RefreshList(w);
     HandleCompleted(w, m.TakeCompleted());
     HandleFinishedQueues(w, m.TakeFinishedQueues());

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/version_repair.h"
 #include "model/text_encoding.h"
@@ -21,7 +22,9 @@ struct RunResult {
     std::string out;  // stdout
 };
 
-RunResult RunVonuGet(const std::wstring& arguments, const TempFolder& scratch) {
+// Runs vonu-get.exe; with killAfterMs, ends it with TerminateProcess after that long, as a
+// crash or a power cut would (exit code 9998), unless it ended by itself before.
+RunResult RunVonuGet(const std::wstring& arguments, const TempFolder& scratch, DWORD killAfterMs = 0) {
     RunResult result;
     // A new file per run: a child's inherited handle may outlive its exit for a moment.
     static int runs = 0;
@@ -39,6 +42,10 @@ RunResult RunVonuGet(const std::wstring& arguments, const TempFolder& scratch) {
     std::wstring line = L"\"" + ProgramFolder() + L"\\vonu-get.exe\" " + arguments;
     PROCESS_INFORMATION pi{};
     if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi)) {
+        if (killAfterMs && WaitForSingleObject(pi.hProcess, killAfterMs) == WAIT_TIMEOUT) {
+            TerminateProcess(pi.hProcess, 9998);
+            WaitForSingleObject(pi.hProcess, 10000);
+        }
         if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &result.exitCode);
         else TerminateProcess(pi.hProcess, 9999);  // a hung run fails the test, never the suite
         CloseHandle(pi.hThread);
@@ -85,6 +92,34 @@ TEST_F(VonuGet, StopsAfterTheBytesAndASecondRunResumes) {
     for (const auto& request : RequestsWithTag(tag)) fromZero += request.Header("range").rfind("bytes=0-", 0) == 0;
     EXPECT_EQ(fromZero, 2) << "the probe and the first run's first segment; the second run resumes";
     EXPECT_FALSE(FileExists(Folder() + L"\\seg (2)")) << "the saved download was resumed, not added again";
+}
+
+TEST_F(VonuGet, KilledRunsResumeTheSameDownloadAndFinishByteIdentical) {
+    // Killed at several moments of a 64 MiB download (the first one before the first timed
+    // save of the list), each next run takes up the saved download and its temporary file;
+    // the last one finishes it. No second copy, no temporary file is left behind.
+    const std::wstring url = FaultUrl(L"/seg?size=67108864&seed=11&rate=1000000&tag=" + tag);
+    const std::wstring args = L"-c 4 -o \"" + Folder() + L"\" \"" + url + L"\"";
+    for (DWORD killAfter : {1500u, 3000u, 4500u}) {
+        SCOPED_TRACE(killAfter);
+        const RunResult r = RunVonuGet(args, scratch, killAfter);
+        ASSERT_EQ(r.exitCode, 9998u) << "killed while it ran: " << r.out;
+    }
+    const RunResult r = RunVonuGet(args, scratch);
+    EXPECT_EQ(r.exitCode, 0u) << r.out;
+    EXPECT_EQ(r.out, "Complete\t" + WideToUtf8(Folder()) + "\\seg\t67108864\n");
+    EXPECT_TRUE(ReadBytes(Folder() + L"\\seg") == PatternBytes(67108864, 11)) << "byte-identical";
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((Folder() + L"\\*").c_str(), &found);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    do {
+        // Wine keeps the zone mark's stream as a file of that literal name.
+        const std::wstring name = found.cFileName;
+        if (name[0] != L'.' && name.find(L':') == std::wstring::npos) names.push_back(name);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    EXPECT_EQ(names, std::vector<std::wstring>{L"seg"}) << "one file: no \"seg (2)\", no seg.vonu";
 }
 
 TEST_F(VonuGet, FailuresPrintTheSentenceAndExitWithOne) {

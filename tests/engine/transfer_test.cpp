@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <functional>
 #include <mutex>
+#include <set>
 
 #include "app/version_repair.h"
 #include "engine/finish.h"
@@ -22,6 +23,7 @@
 #include "manager/tick.h"
 #include "manager/worker_entry.h"
 #include "model/list_file.h"
+#include "model/data_folder.h"
 #include "model/text_encoding.h"
 #include "tests/support/download_driver.h"
 #include "tests/engine/http_test_support.h"
@@ -199,6 +201,166 @@ TEST_F(Transfer, RangeAnsweredWith200FailsWithTheResumeSentenceAfterFourRetries)
     EXPECT_EQ(s.lastError, L"The server stopped accepting resume requests (HTTP 200)");
     EXPECT_EQ(RangeStarts().size(), 3u * 5u) << "three segments, each tried once and retried four times";
     EXPECT_TRUE(FileExists(PathOf(d) + L".vonu")) << "a failed run keeps its file for a later try";
+}
+
+TEST_F(Transfer, RangeAnswersForOtherBytesAreNeverWritten) {
+    // Servers, proxies and caches that answer a range with another part of the file: the
+    // download fails with its own sentence and no byte of such an answer reaches the file.
+    // A shorter but honest answer is fine: the segment asks again for the rest.
+    struct Case {
+        const wchar_t* fault;
+        bool completes;
+    } const cases[] = {
+        {L"from_zero=1", false},
+        {L"shift=1000", false},
+        {L"max_len=300000", true},
+    };
+    const int64_t size = 3 * kMiB;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.fault));
+        tag = UniqueTag();
+        auto d = Add(Seg(L"size=3145728&seed=7&" + std::wstring(c.fault)), 8);
+        ASSERT_TRUE(Snap(d).resumable);
+        StartDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d));
+        const std::string expected = PatternBytes(size, 7);
+        if (c.completes) {
+            ExpectComplete(d, expected);
+            ExpectSegmentsTile(d, size);
+            EXPECT_GT(RangeStarts().size(), 10u) << "the rest of each segment was asked for again";
+            continue;
+        }
+        const DownloadSnapshot s = Snap(d);
+        EXPECT_EQ(static_cast<DownloadState>(s.state), DownloadState::Error);
+        EXPECT_EQ(s.lastError, kWrongRangeAnswer);
+        EXPECT_FALSE(FileExists(s.path)) << "nothing was called finished";
+        const std::string file = ReadBytes(s.path + L".vonu");
+        ASSERT_EQ(file.size(), expected.size());
+        for (const Segment& seg : s.segments) {
+            const auto done = static_cast<size_t>(seg.next - seg.start);
+            const auto left = static_cast<size_t>(seg.end + 1 - seg.next);
+            EXPECT_EQ(file.compare(static_cast<size_t>(seg.start), done, expected, static_cast<size_t>(seg.start), done), 0)
+                << "what a segment counts as done is the server's bytes, at " << seg.start;
+            EXPECT_EQ(file.compare(static_cast<size_t>(seg.next), left, std::string(left, '\0')), 0)
+                << "nothing else was written, from " << seg.next;
+        }
+    }
+}
+
+TEST_F(Transfer, LinkThatCutsEveryConnectionAfter3MBStillCompletes) {
+    // Each attempt moves its segment on by 3,000,000 bytes; a 16 MiB segment needs six, more
+    // than four retries in a row, and finishes because every attempt made progress.
+    const int64_t size = 64 * kMiB, cut = 3000000;
+    auto d = Add(Seg(L"size=67108864&seed=8&cut=3000000&cuts=100000"), 4);
+    StartDownload(Manager(), d->id);
+    ASSERT_TRUE(Run(d, nullptr, 180000));
+    ExpectComplete(d, PatternBytes(size, 8));
+    ExpectSegmentsTile(d, size);
+    // Every request starts where a segment begins or where an earlier answer was cut off.
+    std::set<int64_t> allowed;
+    for (const Segment& seg : Snap(d).segments) allowed.insert(seg.start);
+    const std::vector<int64_t> starts = RangeStarts();
+    EXPECT_GT(starts.size(), 4u * 5u);
+    size_t resumedAfterCut = 0;
+    for (int64_t start : starts) {
+        const bool afterCut = allowed.count(start - cut) > 0;
+        resumedAfterCut += afterCut;
+        EXPECT_TRUE(afterCut || allowed.count(start) > 0) << "a request for byte " << start;
+        allowed.insert(start);
+    }
+    EXPECT_GE(resumedAfterCut, 4u * 5u);
+}
+
+TEST_F(Transfer, DamagedSavedProgressStartsOverAndFinishesByteIdentical) {
+    // A list.ini whose Segs line is cut, or names ranges past the size or overlapping ones:
+    // the resumed download must not trust it (holes would stay zeros, a range past the end
+    // would get 416 for ever) and must still end with the server's file.
+    const int64_t size = 8 * kMiB;
+    struct Case {
+        const char* name;
+        std::function<std::wstring(const std::wstring& text, size_t segs, size_t lineEnd)> damage;
+    } const cases[] = {
+        {"cut inside Segs", [](const std::wstring& t, size_t segs, size_t end) { return t.substr(0, segs + (end - segs) / 2); }},
+        {"a range past the size",
+         [](const std::wstring& t, size_t, size_t end) { return t.substr(0, end) + L"8388608,16777215,9000000;" + t.substr(end); }},
+        {"overlapping ranges",
+         [](const std::wstring& t, size_t, size_t end) { return t.substr(0, end) + L"0,1048575,1048576;" + t.substr(end); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tag = UniqueTag();
+        auto d = Add(Seg(L"size=8388608&seed=9&rate=2000000"), 4);
+        StartDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d, [&] { return d->DownloadedBytes() >= 2 * kMiB; }));
+        StopDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d));
+        ASSERT_TRUE(SaveList(Manager(), dir.path(), true).ok);
+        const int32_t id = d->id;
+        {
+            std::lock_guard guard(Manager().lock);
+            if (d->worker.joinable()) d->worker.join();
+            Manager().downloads.clear();
+        }
+        d.reset();
+        const std::wstring text = Utf16FileText(ListPath(dir.path()));
+        const size_t segs = text.find(L"Segs=");
+        ASSERT_NE(segs, std::wstring::npos);
+        const size_t lineEnd = text.find(L"\r\n", segs);
+        WriteUtf16File(ListPath(dir.path()), c.damage(text, segs + 5, lineEnd));
+        ASSERT_TRUE(LoadList(Manager(), dir.path()).ok);
+        {
+            std::lock_guard guard(Manager().lock);
+            d = Manager().FindLocked(id);
+            ASSERT_TRUE(d);
+            EXPECT_EQ(d->DownloadedBytes(), 0) << "the saved progress was dropped";
+        }
+        StartDownload(Manager(), id);
+        ASSERT_TRUE(Run(d));
+        ExpectComplete(d, PatternBytes(size, 9));
+        ExpectSegmentsTile(d, size);
+        std::lock_guard guard(Manager().lock);
+        std::erase(Manager().downloads, d);
+    }
+}
+
+TEST_F(Transfer, FinishRefusesAFileWhoseBytesAreNotAllThere) {
+    // The last guard before the rename: segments that claim every byte but do not cover the
+    // file, or a temporary file of another length, keep the file temporary, in Error.
+    struct Case {
+        const char* name;
+        std::vector<Segment> segments;
+        int64_t tempLength;
+        bool whole;
+    } const cases[] = {
+        {"a gap between finished segments", {{0, 499, 500}, {600, 999, 1000}}, 1000, false},
+        {"overlapping finished segments", {{0, 599, 600}, {500, 999, 1000}}, 1000, false},
+        {"a temporary file cut short", {{0, 999, 1000}}, 900, false},
+        {"whole", {{500, 999, 1000}, {0, 499, 500}}, 1000, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool whole = c.whole;
+        auto d = std::make_shared<DownloadItem>();
+        d->id = 900;
+        d->url = NginxUrl(L"/files/small.bin");
+        d->path = dir.File(L"a.bin");
+        d->fileName = L"a.bin";
+        d->size = 1000;
+        d->resumable = true;
+        d->segments = c.segments;
+        d->state = static_cast<int32_t>(DownloadState::Downloading);
+        const std::wstring temp = d->path + L".vonu";
+        WriteBytes(temp, PatternBytes(static_cast<int64_t>(c.tempLength)));
+        FinishDownload(Manager(), *d, temp);
+        EXPECT_EQ(d->State(), whole ? DownloadState::Complete : DownloadState::Error);
+        EXPECT_EQ(FileExists(temp), !whole);
+        EXPECT_EQ(FileExists(d->path), whole);
+        if (!whole) {
+            EXPECT_EQ(d->lastError, kFileIncomplete);
+        }
+        DeleteFileW(temp.c_str());
+        DeleteFileW(d->path.c_str());
+    }
 }
 
 TEST_F(Transfer, StopAndResumeKeepsEveryFinishedByte) {

@@ -279,14 +279,21 @@ TEST(ListFile, BinaryGarbageAndCutFilesDoNotCrash) {
     full.queues.push_back({1, L"Default queue", 3});
     ASSERT_TRUE(SaveList(full, dir.path(), true).ok);
     const std::string whole = test::ReadBytes(ListPath(dir.path()));
+    const std::wstring copy = ListPath(dir.path()) + L".unreadable";
     uint32_t x = 7;
     for (size_t cut : {size_t{0}, size_t{1}, size_t{2}, size_t{3}, whole.size() / 3, whole.size() / 2 + 1,
                        whole.size() - 1}) {
         SCOPED_TRACE(cut);
         std::string bytes = whole.substr(0, cut);
         test::WriteBytes(ListPath(dir.path()), bytes);
+        DeleteFileW(copy.c_str());
         DownloadManager m;
-        EXPECT_TRUE(LoadList(m, dir.path()).ok);
+        // Too short for a mark and a section: kept aside; cut later (an odd byte too): what is there.
+        EXPECT_EQ(LoadList(m, dir.path()).ok, cut > 3);
+        EXPECT_EQ(test::FileExists(copy), cut <= 3);
+        if (cut <= 3) {
+            EXPECT_EQ(test::ReadBytes(copy), bytes);
+        }
         EXPECT_LE(m.downloads.size(), 20u);
         EXPECT_EQ(m.queues.size(), 1u);
         for (char& c : bytes) {
@@ -294,30 +301,77 @@ TEST(ListFile, BinaryGarbageAndCutFilesDoNotCrash) {
             if ((x >> 24) < 8) c = static_cast<char>(x >> 8);
         }
         test::WriteBytes(ListPath(dir.path()), bytes);
+        DeleteFileW(copy.c_str());
         DownloadManager n;
-        EXPECT_TRUE(LoadList(n, dir.path()).ok);
+        if (!LoadList(n, dir.path()).ok) {
+            EXPECT_EQ(test::ReadBytes(copy), bytes) << "an unreadable list is kept aside";
+        }
+        EXPECT_LE(n.downloads.size(), 20u);
     }
 }
 
-TEST(ListFile, FilesWithoutUtf16MarkAreReadToo) {
-    // A hand-edited list saved by an editor as UTF-8 or ANSI.
+TEST(ListFile, FilesThatAreNotUtf16ListsAreKeptAsideBeforeTheNextSave) {
+    // Random bytes, an editor's UTF-8 or ANSI, or UTF-16 text without one readable section:
+    // none of them is a list this program wrote, and the next save would overwrite them.
     TempFolder dir;
     using namespace std::string_literals;
-    const struct {
-        std::string bytes;
-        const wchar_t* url;
-    } cases[] = {
-        {"\xEF\xBB\xBF[D2]\r\nUrl=http://a/\xD9\x83\xD8\xAA\xD8\xA7\xD8\xA8.pdf\r\n"s, L"http://a/كتاب.pdf"},
-        {"[D2]\nUrl=http://a/plain.zip\n"s, L"http://a/plain.zip"},
-        {"\xFF\xFE[\0D\0" "2\0]\0\n\0U\0r\0l\0=\0h\0:\0/\0/\0x\0\n"s, L"h://x"},  // no line end, odd byte
+    std::string random(4096, '\0');
+    uint32_t x = 12345;
+    for (char& c : random) {
+        x = x * 1664525 + 1013904223;
+        c = static_cast<char>(x >> 24);
+    }
+    const std::string cases[] = {
+        random,
+        "\xEF\xBB\xBF[D2]\r\nUrl=http://a/\xD9\x83\xD8\xAA\xD8\xA7\xD8\xA8.pdf\r\n"s,
+        "[D2]\nUrl=http://a/plain.zip\n"s,
+        "\xFF\xFE"s + random,
+        "\xFF\xFE[\0D\0x\0]\0\n\0U\0r\0l\0=\0h\0:\0/\0/\0x\0\n\0"s,
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
-        test::WriteBytes(ListPath(dir.path()), c.bytes);
+    const std::wstring copy = ListPath(dir.path()) + L".unreadable";
+    for (const std::string& bytes : cases) {
+        SCOPED_TRACE(bytes.substr(0, 40));
+        test::WriteBytes(ListPath(dir.path()), bytes);
+        DeleteFileW(copy.c_str());
         DownloadManager m;
-        ASSERT_TRUE(LoadList(m, dir.path()).ok);
-        ASSERT_EQ(m.downloads.size(), 1u);
-        EXPECT_EQ(m.downloads[0]->url, c.url);
+        const LoadListResult r = LoadList(m, dir.path());
+        EXPECT_FALSE(r.ok);
+        EXPECT_NE(r.error.find(L"A copy was kept as " + copy), std::wstring::npos);
+        EXPECT_TRUE(m.downloads.empty());
+        EXPECT_EQ(test::ReadBytes(copy), bytes);
+    }
+    // UTF-16 with its mark, cut at an odd byte and without a last line end, is a list.
+    test::WriteBytes(ListPath(dir.path()), "\xFF\xFE[\0D\0" "2\0]\0\n\0U\0r\0l\0=\0h\0:\0/\0/\0x\0\n"s);
+    DownloadManager m;
+    ASSERT_TRUE(LoadList(m, dir.path()).ok);
+    ASSERT_EQ(m.downloads.size(), 1u);
+    EXPECT_EQ(m.downloads[0]->url, L"h://x");
+}
+
+TEST(ListFile, SavedProgressThatDoesNotTileTheFileStartsOver) {
+    struct Case {
+        const wchar_t* keys;
+        size_t segments;  // what is left after the load
+    } const cases[] = {
+        {L"Size=300\r\nSegs=0,99,100;100,199,150;200,299,200;", 3},
+        {L"Size=300\r\nSegs=200,299,250;0,199,100;", 2},    // any order
+        {L"Size=300\r\nSegs=0,99,100;100,199,150;200,2", 0},  // cut inside Segs
+        {L"Size=300\r\nSegs=0,99,100;100,199,150;", 0},       // cut after an entry
+        {L"Size=300\r\nSegs=0,99,100;100,999,150;", 0},       // a range past the size
+        {L"Size=300\r\nSegs=0,199,100;100,299,150;", 0},      // overlapping
+        {L"Size=300\r\nSegs=0,99,100;120,299,150;", 0},       // a gap
+        {L"Size=300\r\nSegs=0,-1,50;", 0},                    // open-ended for a known size
+        {L"Size=300\r\nSegs=0,299,300;\r\nState=3", 1},     // complete: its file is done
+        {L"Size=300\r\nSegs=0,99,100;\r\nHls=1", 1},        // a video keeps no byte ranges here
+        {L"Size=-1\r\nSegs=0,-1,50;", 1},                     // unknown size: nothing to tile
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::string(c.keys, c.keys + wcslen(c.keys)));
+        TempFolder dir;
+        auto m = LoadText(dir, std::wstring(L"[D1]\r\nUrl=http://a/1\r\n") + c.keys + L"\r\n");
+        ASSERT_EQ(m->downloads.size(), 1u);
+        EXPECT_EQ(m->downloads[0]->segments.size(), c.segments);
+        EXPECT_EQ(m->downloads[0]->bytesAtStart, m->downloads[0]->DownloadedBytes());
     }
 }
 

@@ -337,7 +337,9 @@ class Handler(BaseHTTPRequestHandler):
         K bytes stop after K bytes and drop the connection; ignore_after=K: after K requests
         ranges are answered with 200 and the whole body; change_after=K&size2=M&seed2=S2:
         after K requests the file is another one. Requests of one group (default: the tag)
-        are counted: /_stats?group=G answers requests, active and the most active at once."""
+        are counted: /_stats?group=G answers requests, active and the most active at once.
+        from_zero=1, shift=K, max_len=K: 206 answers for another range than the one asked
+        (see misanswered_range)."""
         group = self.query("group", self.query("tag", ""))
         with STATE_LOCK:
             st = STATE.setdefault(group, {"requests": 0, "active": 0, "max": 0, "cuts": 0})
@@ -364,6 +366,8 @@ class Handler(BaseHTTPRequestHandler):
             return self.send(416, b"", [("Content-Range", f"bytes */{size}")])
         a, b = r if r else (0, size - 1)
         status = 206 if r else 200
+        if r:
+            a, b = self.misanswered_range(a, b, size)
         rate = self.int_query("rate", 0)
         if a < self.int_query("slow_below", 0):
             rate = self.int_query("slow_rate", rate)
@@ -396,6 +400,23 @@ class Handler(BaseHTTPRequestHandler):
         self.wfile.flush()
         if do_cut:
             self.close_connection = True
+
+    def misanswered_range(self, a, b, size):
+        """The range a 206 answer carries instead of a-b, as broken servers and caches do:
+        from_zero=1: the asked-for length from byte 0; shift=K: that length K bytes further on
+        (or back, at the end of the file); max_len=K: at most K bytes from a. The answer's
+        Content-Range and body always agree with each other."""
+        length = b - a + 1
+        if self.query("from_zero") == "1":
+            a, b = 0, length - 1
+        shift = self.int_query("shift", 0)
+        if shift:
+            start = a + shift if a + shift + length <= size else max(0, a - shift)
+            a, b = start, start + length - 1
+        max_len = self.int_query("max_len", 0)
+        if max_len and length > max_len:
+            b = a + max_len - 1
+        return a, b
 
     def ep_chunked(self, rest):
         """/chunked?size=N: N pattern bytes, chunked, with no length anywhere (ranges ignored)."""
