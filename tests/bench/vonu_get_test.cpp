@@ -122,6 +122,24 @@ TEST_F(VonuGet, KilledRunsResumeTheSameDownloadAndFinishByteIdentical) {
     EXPECT_EQ(names, std::vector<std::wstring>{L"seg"}) << "one file: no \"seg (2)\", no seg.vonu";
 }
 
+TEST_F(VonuGet, ShortAnswersAndCutConnectionsStillEndWithTheServersFile) {
+    // With the program's own retry pauses: a server that answers every range with at most
+    // 500,000 bytes, and a link that cuts the one connection after every 1,000,000 bytes
+    // (seven attempts, more than four retries in a row, each one moving the segment on).
+    struct Case {
+        const wchar_t* fault;
+    } const cases[] = {{L"max_len=500000"}, {L"cut=1000000&cuts=1000"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(WideToUtf8(c.fault));
+        tag = UniqueTag();
+        const std::wstring folder = Folder() + L"-" + tag;
+        const std::wstring url = FaultUrl(L"/seg?size=6291456&seed=12&" + std::wstring(c.fault) + L"&tag=" + tag);
+        const RunResult r = RunVonuGet(L"-c 1 -o \"" + folder + L"\" \"" + url + L"\"", scratch);
+        EXPECT_EQ(r.exitCode, 0u) << r.out;
+        EXPECT_TRUE(ReadBytes(folder + L"\\seg") == PatternBytes(6291456, 12)) << "byte-identical";
+    }
+}
+
 TEST_F(VonuGet, FailuresPrintTheSentenceAndExitWithOne) {
     struct Case {
         std::wstring args;
