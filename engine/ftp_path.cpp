@@ -35,7 +35,7 @@ bool WorthAnsiRetry(const FtpPath& path, const std::wstring& error) {
 
 HINTERNET RestAndOpen(HINTERNET connection, const FtpPath& path, int64_t restAt, std::wstring& error) {
     std::wstring reply;
-    if (restAt > 0 && !FtpCommandBytes(connection, "REST " + std::to_string(restAt), reply, error))
+    if (restAt > 0 && !FtpCommandReply(connection, "REST " + std::to_string(restAt), reply, error))
         return nullptr;
     HINTERNET file = FtpOpenFileA(connection, path.Bytes().c_str(), GENERIC_READ, kOpenFlags, 0);
     if (!file) error = FtpErrorText();
@@ -49,17 +49,17 @@ FtpPath StartFtpPath(void* connection, const std::wstring& path) {
     out.utf8 = WideToUtf8(path);
     out.ansi = AnsiForm(path, out.utf8);
     std::wstring reply, ignored;
-    out.serverUtf8 = FtpCommandBytes(connection, "OPTS UTF8 ON", reply, ignored);
+    out.serverUtf8 = FtpCommandReply(connection, "OPTS UTF8 ON", reply, ignored);
     return out;
 }
 
 bool FtpPathCommand(void* connection, FtpPath& path, const char* verb, std::wstring& reply,
                     std::wstring& error) {
     const std::string head = std::string(verb) + " ";
-    if (FtpCommandBytes(connection, head + path.Bytes(), reply, error)) return true;
+    if (FtpCommandReply(connection, head + path.Bytes(), reply, error)) return true;
     if (!WorthAnsiRetry(path, error)) return false;
     path.useAnsi = true;
-    if (FtpCommandBytes(connection, head + path.Bytes(), reply, error)) return true;
+    if (FtpCommandReply(connection, head + path.Bytes(), reply, error)) return true;
     path.useAnsi = false;  // unknown under both names: the next request starts from UTF-8 again
     return false;
 }

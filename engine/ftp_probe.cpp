@@ -70,14 +70,14 @@ bool ProbeFtp(DownloadItem& item, std::wstring& error) {
     // Servers refuse SIZE and REST in ASCII mode (and some start every login in it), so the
     // binary type is set first; a server that refuses even that just answers what it can.
     std::wstring reply, ignored;
-    (void)FtpCommandReply(record.connection, L"TYPE I", reply, ignored);
+    (void)FtpCommandReply(record.connection, "TYPE I", reply, ignored);
     if (size <= 0) {
         // No size from the library (or a true 0): the server's own SIZE answer decides, and a
         // server that gives none leaves the size unknown rather than 0.
         size = -1;
         if (FtpPathCommand(record.connection, path, "SIZE", reply, ignored)) size = SizeFromReply(reply);
     }
-    const bool resumable = size >= 1 && FtpCommandReply(record.connection, L"REST 0", reply, ignored);
+    const bool resumable = size >= 1 && FtpCommandReply(record.connection, "REST 0", reply, ignored);
     ReleaseRequest(record);
     // A stop closes the connection under the commands above; their answers then mean nothing.
     if (item.cancel.load()) {

@@ -66,7 +66,7 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
     if (resumable) {
         // REST and SIZE are refused in ASCII mode by many servers, and a login may start in it.
         std::wstring reply, ignored;
-        (void)FtpCommandReply(connection, L"TYPE I", reply, ignored);
+        (void)FtpCommandReply(connection, "TYPE I", reply, ignored);
         // A server without SIZE cannot tell; one that names another size has another file.
         if (size > 0 && FtpPathCommand(connection, path, "SIZE", reply, ignored)) {
             const int64_t now = SizeFromReply(reply);

@@ -3,8 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <mutex>
 #include <algorithm>
+#include <mutex>
 #include <string>
 
 #include "engine/http_errors.h"
@@ -127,19 +127,7 @@ std::wstring FtpErrorText() {
     return ErrorTextFor(code);
 }
 
-bool FtpCommandReply(void* connection, const std::wstring& command, std::wstring& reply,
-                     std::wstring& error) {
-    reply.clear();
-    if (!FtpCommandW(static_cast<HINTERNET>(connection), FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0,
-                     nullptr)) {
-        error = FtpErrorText();
-        return false;
-    }
-    reply = LastResponse();
-    return true;
-}
-
-bool FtpCommandBytes(void* connection, const std::string& command, std::wstring& reply, std::wstring& error) {
+bool FtpCommandReply(void* connection, const std::string& command, std::wstring& reply, std::wstring& error) {
     reply.clear();
     if (!FtpCommandA(static_cast<HINTERNET>(connection), FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0,
                      nullptr)) {

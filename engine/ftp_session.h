@@ -36,15 +36,11 @@ void* FtpSession();
 // files so), otherwise in the ANSI code page.
 std::wstring FtpErrorText();
 
-// Sends one command that opens no data connection (FtpCommandW, binary). True when the server
-// accepted it; `reply` then holds its reply line(s) without the trailing line break.
-// False: `error` holds FtpErrorText's sentence. Only for commands without a path: the wide
-// function sends text in the ANSI code page.
-[[nodiscard]] bool FtpCommandReply(void* connection, const std::wstring& command, std::wstring& reply,
-                                   std::wstring& error);
-
-// The same with the command's exact bytes (FtpCommandA): for paths as UTF-8 (see ftp_path.h).
-[[nodiscard]] bool FtpCommandBytes(void* connection, const std::string& command, std::wstring& reply,
+// Sends one command that opens no data connection, as exactly these bytes (FtpCommandA,
+// binary): the wide function would turn a path in it into the ANSI code page (see
+// ftp_path.h). True when the server accepted it; `reply` then holds its reply line(s) without
+// the trailing line break. False: `error` holds FtpErrorText's sentence.
+[[nodiscard]] bool FtpCommandReply(void* connection, const std::string& command, std::wstring& reply,
                                    std::wstring& error);
 
 }  // namespace vonu

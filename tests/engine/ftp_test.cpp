@@ -273,7 +273,7 @@ TEST_F(FtpPathTest, SizeNamesTheFileInUtf8AndAskAnOldServerOnceMoreInTheAnsiCode
         std::wstring error, reply;
         ASSERT_TRUE(ConnectFtp(*item, address, record, error)) << WideToUtf8(error);
         FtpPath path = StartFtpPath(record.connection, address.path);
-        (void)FtpCommandReply(record.connection, L"TYPE I", reply, error);  // SIZE needs binary
+        (void)FtpCommandReply(record.connection, "TYPE I", reply, error);  // SIZE needs binary
         const bool ok = FtpPathCommand(record.connection, path, "SIZE", reply, error);
         ReleaseRequest(record);
         EXPECT_EQ(ok, c.ok);

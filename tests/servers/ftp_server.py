@@ -42,7 +42,7 @@ FILES = {
     "small.bin": 1000,
     "4mib.bin": 4 * 1024 * 1024,
     "20mib.bin": 20 * 1024 * 1024,
-    # Names beyond ASCII: stored as UTF-8 on the disk, as every Linux server keeps them.
+    # Names beyond ASCII, kept as UTF-8 on the disk as Linux servers keep them.
     "caf\u00e9 menu.bin": 4 * 1024 * 1024,
     "\u0645\u0644\u0641.bin": 4 * 1024 * 1024,  # Arabic; its UTF-8 holds 0x81 and 0x85
 }
