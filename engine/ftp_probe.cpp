@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "engine/ftp_address.h"
+#include "engine/ftp_path.h"
 #include "engine/ftp_session.h"
 #include "engine/naming.h"
 #include "model/categories.h"
@@ -14,8 +15,6 @@
 namespace vonu {
 
 namespace {
-
-constexpr DWORD kOpenFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 
 // FtpGetFileSize on an open file: the size, 0 when the library cannot tell (Wine always
 // answers 0), -1 when it failed.
@@ -58,10 +57,10 @@ bool ProbeFtp(DownloadItem& item, std::wstring& error) {
     RequestRecord record;
     if (!ConnectFtp(item, ftp, record, error)) return false;
 
-    HINTERNET file = FtpOpenFileW(static_cast<HINTERNET>(record.connection), ftp.path.c_str(), GENERIC_READ,
-                                  kOpenFlags, 0);
+    FtpPath path = StartFtpPath(record.connection, ftp.path);
+    HINTERNET file = static_cast<HINTERNET>(FtpOpenPath(record.connection, path, 0, error));
     if (!file) {
-        error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
+        if (item.cancel.load()) error = L"Cancelled";
         ReleaseRequest(record);
         return false;
     }
@@ -71,15 +70,14 @@ bool ProbeFtp(DownloadItem& item, std::wstring& error) {
     // Servers refuse SIZE and REST in ASCII mode (and some start every login in it), so the
     // binary type is set first; a server that refuses even that just answers what it can.
     std::wstring reply, ignored;
-    (void)FtpCommandReply(record.connection, L"TYPE I", reply, ignored);
+    (void)FtpCommandReply(record.connection, "TYPE I", reply, ignored);
     if (size <= 0) {
         // No size from the library (or a true 0): the server's own SIZE answer decides, and a
         // server that gives none leaves the size unknown rather than 0.
         size = -1;
-        if (FtpCommandReply(record.connection, L"SIZE " + ftp.path, reply, ignored))
-            size = SizeFromReply(reply);
+        if (FtpPathCommand(record.connection, path, "SIZE", reply, ignored)) size = SizeFromReply(reply);
     }
-    const bool resumable = size >= 1 && FtpCommandReply(record.connection, L"REST 0", reply, ignored);
+    const bool resumable = size >= 1 && FtpCommandReply(record.connection, "REST 0", reply, ignored);
     ReleaseRequest(record);
     // A stop closes the connection under the commands above; their answers then mean nothing.
     if (item.cancel.load()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/ftp_address.h"
+#include "engine/ftp_path.h"
 #include "engine/ftp_probe.h"
 #include "engine/ftp_session.h"
 #include "engine/http_errors.h"
@@ -18,8 +19,6 @@ namespace vonu {
 namespace {
 
 constexpr DWORD kChunk = 65536;
-// No cache copy: WinINet would otherwise keep a second copy of every download on the disk.
-constexpr DWORD kOpenFlags = FTP_TRANSFER_TYPE_BINARY | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
 
 struct WinInetHandleTraits {
     using Type = HINTERNET;
@@ -62,13 +61,14 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
     RequestRecord record;
     if (!ConnectFtp(item, ftp, record, error)) return false;
     const HINTERNET connection = static_cast<HINTERNET>(record.connection);
+    FtpPath path = StartFtpPath(connection, ftp.path);
 
     if (resumable) {
         // REST and SIZE are refused in ASCII mode by many servers, and a login may start in it.
         std::wstring reply, ignored;
-        (void)FtpCommandReply(connection, L"TYPE I", reply, ignored);
+        (void)FtpCommandReply(connection, "TYPE I", reply, ignored);
         // A server without SIZE cannot tell; one that names another size has another file.
-        if (size > 0 && FtpCommandReply(connection, L"SIZE " + ftp.path, reply, ignored)) {
+        if (size > 0 && FtpPathCommand(connection, path, "SIZE", reply, ignored)) {
             const int64_t now = SizeFromReply(reply);
             if (now >= 0 && now != size) {
                 run.serverFileChanged.exchange(true);
@@ -77,17 +77,9 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
             }
         }
     }
-    if (resumable && next > 0) {
-        std::wstring reply;
-        if (!FtpCommandReply(connection, L"REST " + std::to_wstring(next), reply, error)) {
-            if (item.cancel.load()) error = L"Cancelled";
-            return false;
-        }
-    }
-
-    WinInetHandle file(FtpOpenFileW(connection, ftp.path.c_str(), GENERIC_READ, kOpenFlags, 0));
+    WinInetHandle file(static_cast<HINTERNET>(FtpOpenPath(connection, path, resumable ? next : 0, error)));
     if (!file) {
-        error = item.cancel.load() ? std::wstring(L"Cancelled") : FtpErrorText();
+        if (item.cancel.load()) error = L"Cancelled";
         return false;
     }
     {

@@ -18,7 +18,9 @@ namespace vonu {
 // True: the segment is finished, was shortened away by a split, or (open-ended) the data
 // ended normally, which sets end reached. False: `error` holds the sentence; "Cancelled" when
 // the item was stopped (its connection or file handle closed under the read).
-// A non-resumable item starts over at the segment's start. Connection threads only.
+// A non-resumable item starts over at the segment's start. The file is named to the server
+// as ftp_path.h says (UTF-8 first, the ANSI name once for an old server). Connection threads
+// only.
 [[nodiscard]] bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error);
 
 }  // namespace vonu

@@ -3,8 +3,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
 #include <mutex>
-#include <vector>
+#include <string>
 
 #include "engine/http_errors.h"
 #include "engine/user_agent.h"
@@ -16,23 +17,40 @@ namespace {
 
 HINTERNET g_session = nullptr;  // manager lock
 
+// The server's reply bytes as text: UTF-8 when they are valid UTF-8, else the ANSI code page.
+std::wstring ReplyText(const std::string& bytes) {
+    for (UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
+        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+        const int n =
+            MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+        if (n <= 0) continue;
+        std::wstring text(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+        return text;
+    }
+    return std::wstring();
+}
+
 // The server's last reply on this thread, at most 512 characters, trailing CR and LF removed.
+// Read as bytes (the wide function would read them in the ANSI code page).
 std::wstring LastResponse() {
     DWORD code = 0;
-    std::vector<wchar_t> text(513);
-    DWORD length = static_cast<DWORD>(text.size());
-    if (!InternetGetLastResponseInfoW(&code, text.data(), &length)) {
-        // Too long for the buffer: the first 512 characters are all we keep.
+    std::string bytes(2048, '\0');
+    DWORD length = static_cast<DWORD>(bytes.size());
+    if (!InternetGetLastResponseInfoA(&code, bytes.data(), &length)) {
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return std::wstring();
-        std::vector<wchar_t> whole(length + 1);
-        DWORD wholeLength = length + 1;
-        if (!InternetGetLastResponseInfoW(&code, whole.data(), &wholeLength)) return std::wstring();
-        length = std::min<DWORD>(wholeLength, 512);
-        std::copy(whole.begin(), whole.begin() + length, text.begin());
+        bytes.assign(static_cast<size_t>(length) + 1, '\0');
+        length = static_cast<DWORD>(bytes.size());
+        if (!InternetGetLastResponseInfoA(&code, bytes.data(), &length)) return std::wstring();
     }
-    std::wstring reply(text.data(), std::min<DWORD>(length, 512));
-    const size_t nul = reply.find(L'\0');
-    if (nul != std::wstring::npos) reply.resize(nul);
+    bytes.resize(std::min<size_t>(length, bytes.size()));
+    const size_t nul = bytes.find('\0');
+    if (nul != std::string::npos) bytes.resize(nul);
+    std::wstring reply = ReplyText(bytes);
+    if (reply.size() > 512) {
+        reply.resize(512);
+        if (IS_HIGH_SURROGATE(reply.back())) reply.pop_back();  // no half of a character
+    }
     while (!reply.empty() && (reply.back() == L'\r' || reply.back() == L'\n')) reply.pop_back();
     return reply;
 }
@@ -109,10 +127,9 @@ std::wstring FtpErrorText() {
     return ErrorTextFor(code);
 }
 
-bool FtpCommandReply(void* connection, const std::wstring& command, std::wstring& reply,
-                     std::wstring& error) {
+bool FtpCommandReply(void* connection, const std::string& command, std::wstring& reply, std::wstring& error) {
     reply.clear();
-    if (!FtpCommandW(static_cast<HINTERNET>(connection), FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0,
+    if (!FtpCommandA(static_cast<HINTERNET>(connection), FALSE, FTP_TRANSFER_TYPE_BINARY, command.c_str(), 0,
                      nullptr)) {
         error = FtpErrorText();
         return false;

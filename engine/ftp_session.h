@@ -31,13 +31,16 @@ void* FtpSession();
                               std::wstring& error);
 
 // The sentence for the calling thread's last error after a failed WinINet FTP call. Call it
-// right after the failure, before any other system call changes the last error.
+// right after the failure, before any other system call changes the last error. A server
+// reply in it is read as UTF-8 when it is valid UTF-8 (a server speaking RFC 2640 names
+// files so), otherwise in the ANSI code page.
 std::wstring FtpErrorText();
 
-// Sends one command that opens no data connection (FtpCommandW, binary). True when the server
-// accepted it; `reply` then holds its reply line(s) without the trailing line break.
-// False: `error` holds FtpErrorText's sentence.
-[[nodiscard]] bool FtpCommandReply(void* connection, const std::wstring& command, std::wstring& reply,
+// Sends one command that opens no data connection, as exactly these bytes (FtpCommandA,
+// binary): the wide function would turn a path in it into the ANSI code page (see
+// ftp_path.h). True when the server accepted it; `reply` then holds its reply line(s) without
+// the trailing line break. False: `error` holds FtpErrorText's sentence.
+[[nodiscard]] bool FtpCommandReply(void* connection, const std::string& command, std::wstring& reply,
                                    std::wstring& error);
 
 }  // namespace vonu

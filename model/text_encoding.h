@@ -1,5 +1,5 @@
-// The two edges where text changes encoding: UTF-16 inside, UTF-8 in HTTP headers, JSON and
-// playlists. Invalid input is replaced (U+FFFD), never rejected.
+// The two edges where text changes encoding: UTF-16 inside, UTF-8 in HTTP headers, JSON,
+// playlists and FTP paths. Invalid input is replaced (U+FFFD), never rejected.
 #pragma once
 
 #include <string>

@@ -12,8 +12,10 @@
 #include <vector>
 
 #include "engine/ftp_address.h"
+#include "engine/ftp_path.h"
 #include "engine/ftp_probe.h"
 #include "engine/ftp_segment.h"
+#include "engine/ftp_session.h"
 #include "engine/http_request.h"
 #include "engine/probe.h"
 #include "engine/transfer.h"
@@ -47,6 +49,22 @@ int ClosedPort() {
 
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// The served names beyond ASCII, and their bytes as UTF-8 and as Latin-1 (the ANSI code page
+// of the test prefix, 1252, agrees with Latin-1 on "é").
+const std::wstring kCafe = L"caf\u00e9 menu.bin";
+const std::wstring kArabic = L"\u0645\u0644\u0641.bin";
+const std::string kCafeUtf8 = "caf\xC3\xA9 menu.bin";
+const std::string kCafeLatin1 = "caf\xE9 menu.bin";
+const std::string kArabicUtf8 = "\xD9\x85\xD9\x84\xD9\x81.bin";
+
+// The commands of `s` that begin with `verb` + " ".
+std::vector<std::string> CommandsOf(const FtpSessionLog& s, const std::string& verb) {
+    std::vector<std::string> out;
+    for (const std::string& c : s.commands)
+        if (c.rfind(verb + " ", 0) == 0) out.push_back(c);
+    return out;
 }
 
 // ---- Splitting addresses --------------------------------------------------------------
@@ -134,6 +152,10 @@ TEST_F(FtpProbe, SizeResumabilityAndNameOfFiles) {
         {FtpServer().port, L"small.bin", 1000, true},
         {FtpServer().port, L"empty.bin", 0, false},  // nothing to resume
         {FtpServer().noRestPort, L"20mib.bin", k20MiB, false},
+        // Names beyond ASCII, written into the address as they are (not escaped).
+        {FtpServer().port, kCafe.c_str(), 4 * kMiB, true},
+        {FtpServer().port, kArabic.c_str(), 4 * kMiB, true},
+        {FtpServer().latin1Port, kCafe.c_str(), 4 * kMiB, true},  // found under its Latin-1 name
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.name) + " on port " + std::to_string(c.port));
@@ -199,6 +221,75 @@ TEST_F(FtpProbe, FailuresGiveTheirSentences) {
         std::lock_guard guard(Manager().lock);
         EXPECT_FALSE(item->probed);
         EXPECT_TRUE(item->openRequests.empty());
+    }
+}
+
+// ---- Naming the file to the server ----------------------------------------------------
+
+class FtpPathTest : public FtpServerTest {};
+
+TEST_F(FtpPathTest, SizeNamesTheFileInUtf8AndAskAnOldServerOnceMoreInTheAnsiCodePage) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the cases assume the ANSI code page 1252";
+    struct Case {
+        const char* what;
+        int port;
+        std::wstring name;
+        bool ok;
+        std::string result;              // the reply, or the error sentence
+        std::vector<std::string> names;  // the names the SIZE commands carried, in order
+    } cases[] = {
+        {"UTF-8 server, accented", FtpServer().port, kCafe, true, "213 4194304", {kCafeUtf8}},
+        {"UTF-8 server, Arabic", FtpServer().port, kArabic, true, "213 4194304", {kArabicUtf8}},
+        // The server accepted UTF-8, so a 550 means the file is missing: no second try. The
+        // reply quotes the UTF-8 name, and the sentence shows it as the user wrote it.
+        {"UTF-8 server, missing",
+         FtpServer().port,
+         L"nicht da " + kArabic,
+         false,
+         "FTP server: 550 /nicht da " + WideToUtf8(kArabic) + " is not retrievable.",
+         {"nicht da " + kArabicUtf8}},
+        {"old server, accented",
+         FtpServer().latin1Port,
+         kCafe,
+         true,
+         "213 4194304",
+         {kCafeUtf8, kCafeLatin1}},
+        // Arabic has no form in code page 1252: only the UTF-8 name can be asked.
+        {"old server, Arabic", FtpServer().latin1Port, kArabic, false, "FTP server: 550 ...", {kArabicUtf8}},
+        {"old server, missing",
+         FtpServer().latin1Port,
+         L"nicht d\u00e0.bin",
+         false,
+         "FTP server: 550 ...",
+         {"nicht d\xC3\xA0.bin", "nicht d\xE0.bin"}},
+        {"ASCII name, old server", FtpServer().latin1Port, L"small.bin", true, "213 1000", {"small.bin"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tag += L"p";
+        FtpAddress address;
+        ASSERT_TRUE(ParseFtpAddress(FtpUrl(c.port, tag, c.name), address));
+        RequestRecord record;
+        std::wstring error, reply;
+        ASSERT_TRUE(ConnectFtp(*item, address, record, error)) << WideToUtf8(error);
+        FtpPath path = StartFtpPath(record.connection, address.path);
+        (void)FtpCommandReply(record.connection, "TYPE I", reply, error);  // SIZE needs binary
+        const bool ok = FtpPathCommand(record.connection, path, "SIZE", reply, error);
+        ReleaseRequest(record);
+        EXPECT_EQ(ok, c.ok);
+        const std::string text = WideToUtf8(ok ? reply : error);
+        if (c.result.ends_with("..."))
+            EXPECT_EQ(text.substr(0, c.result.size() - 3), c.result.substr(0, c.result.size() - 3)) << text;
+        else
+            EXPECT_EQ(text, c.result);
+        const std::vector<FtpSessionLog> sessions = FtpSessionsWithTag(tag);
+        ASSERT_EQ(sessions.size(), 1u);
+        const std::vector<std::string>& commands = sessions[0].commands;
+        ASSERT_GE(commands.size(), 3u);
+        EXPECT_EQ(commands[2], "OPTS UTF8 ON") << "asked right after the login";
+        std::vector<std::string> expected;
+        for (const std::string& name : c.names) expected.push_back("SIZE /t/" + WideToUtf8(tag) + "/" + name);
+        EXPECT_EQ(CommandsOf(sessions[0], "SIZE"), expected);
     }
 }
 
@@ -378,6 +469,32 @@ TEST_F(FtpSegment, EndsOfDataAndRefusals) {
         EXPECT_EQ(item->endReached, c.endReached);
         EXPECT_TRUE(item->openRequests.empty());
     }
+}
+
+TEST_F(FtpSegment, OldServerGetsTheRestAgainBeforeTheAnsiRetr) {
+    // Size unknown, so no SIZE comes first: the refused UTF-8 RETR is what finds the old
+    // server out, and a refused RETR has used up the REST before it.
+    const int64_t at = 3 * kMiB + 7;
+    Prepare(FtpUrl(FtpServer().latin1Port, tag, L"caf%C3%A9%20menu.bin"), 4 * kMiB, true,
+            {{0, 4 * kMiB - 1, at}});
+    {
+        std::lock_guard guard(Manager().lock);
+        item->size = -1;
+    }
+    std::wstring error;
+    ASSERT_TRUE(Download(0, error)) << WideToUtf8(error);
+    const std::string got = ReadBytes(temp);
+    EXPECT_TRUE(got.substr(static_cast<size_t>(at)) == PatternBytes(4 * kMiB).substr(static_cast<size_t>(at)))
+        << "the Latin-1 name fetched the rest of the file from the REST offset";
+    const std::vector<FtpSessionLog> sessions = FtpSessionsWithTag(tag);
+    ASSERT_EQ(sessions.size(), 1u);
+    const std::string prefix = "/t/" + WideToUtf8(tag) + "/";
+    const std::vector<std::string> expected = {"REST " + std::to_string(at), "RETR " + prefix + kCafeUtf8,
+                                               "REST " + std::to_string(at), "RETR " + prefix + kCafeLatin1};
+    std::vector<std::string> transfer;
+    for (const std::string& c : sessions[0].commands)
+        if (c.rfind("REST ", 0) == 0 || c.rfind("RETR ", 0) == 0) transfer.push_back(c);
+    EXPECT_EQ(transfer, expected);
 }
 
 TEST_F(FtpSegment, AnotherSizeOnTheServerMeansAnotherFileAndEndsTheRun) {

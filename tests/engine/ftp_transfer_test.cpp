@@ -144,6 +144,80 @@ TEST_F(FtpTransfer, StopAndResumeContinuesEverySegmentWhereItStopped) {
     }
 }
 
+TEST_F(FtpTransfer, NamesBeyondAsciiDownloadOverFourConnectionsStopAndResumeWithUtf8OnTheWire) {
+    struct Case {
+        const wchar_t* escaped;  // as the address carries it
+        std::string utf8;        // the name's bytes the server must receive
+    } cases[] = {{L"caf%C3%A9%20menu.bin", "caf\xC3\xA9 menu.bin"},
+                 {L"%D9%85%D9%84%D9%81.bin", "\xD9\x85\xD9\x84\xD9\x81.bin"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.utf8);
+        tag += L"u";
+        // The slow server: 4 connections of 256 KB/s need about 4 s for the 4 MiB.
+        auto d = Add(FtpUrl(FtpServer().slowPort, tag, c.escaped), 4);
+        {
+            std::lock_guard guard(Manager().lock);
+            ASSERT_TRUE(d->probed) << WideToUtf8(d->lastError);
+            EXPECT_TRUE(d->resumable);
+            EXPECT_EQ(WideToUtf8(d->fileName), c.utf8);
+        }
+        StartDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d, [&] { return d->DownloadedBytes() >= kMiB; }));
+        StopDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d, nullptr, 30000));
+        {
+            std::lock_guard guard(Manager().lock);
+            EXPECT_EQ(d->State(), DownloadState::Stopped) << WideToUtf8(d->lastError);
+            EXPECT_LT(d->DownloadedBytes(), 4 * kMiB);
+        }
+        const size_t before = Retrievals().size();
+        StartDownload(Manager(), d->id);
+        ASSERT_TRUE(Run(d));
+        ExpectComplete(d, PatternBytes(4 * kMiB));
+        const std::vector<FtpSessionLog> sessions = Retrievals();
+        EXPECT_GE(sessions.size(), before + 1) << "the resumed run fetched again";
+        EXPECT_GE(before, 3u) << "the probe and several connections before the stop";
+        const std::string retr = "RETR /t/" + WideToUtf8(tag) + "/" + c.utf8;
+        for (const FtpSessionLog& s : sessions) {
+            EXPECT_EQ(s.commands.at(2), "OPTS UTF8 ON");
+            for (const std::string& command : s.commands)
+                if (command.rfind("RETR ", 0) == 0) {
+                    EXPECT_EQ(command, retr) << "the name's UTF-8 bytes";
+                }
+        }
+    }
+}
+
+TEST_F(FtpTransfer, ServerRefusingUtf8StillServesAnAccentedNameUnderItsAnsiName) {
+    if (GetACP() != 1252) GTEST_SKIP() << "the server reads Latin-1, which is code page 1252 for this name";
+    auto d = Add(FtpUrl(FtpServer().latin1Port, tag, L"caf%C3%A9%20menu.bin"), 4);
+    {
+        std::lock_guard guard(Manager().lock);
+        ASSERT_TRUE(d->probed) << WideToUtf8(d->lastError);
+        EXPECT_TRUE(d->resumable);
+        EXPECT_EQ(d->size, 4 * kMiB);
+    }
+    StartDownload(Manager(), d->id);
+    ASSERT_TRUE(Run(d));
+    ExpectComplete(d, PatternBytes(4 * kMiB));
+    // Every connection tried the UTF-8 name first (a SIZE or RETR refused) and fetched the file
+    // under the Latin-1 bytes.
+    const std::string prefix = "/t/" + WideToUtf8(tag) + "/";
+    const std::vector<FtpSessionLog> sessions = Retrievals();
+    EXPECT_GE(sessions.size(), 3u) << "the probe and several connections";
+    for (const FtpSessionLog& s : sessions) {
+        std::vector<std::string> named;  // the SIZE and RETR commands, in order
+        std::string lastRetr;
+        for (const std::string& command : s.commands) {
+            if (command.rfind("SIZE ", 0) == 0 || command.rfind("RETR ", 0) == 0) named.push_back(command);
+            if (command.rfind("RETR ", 0) == 0) lastRetr = command;
+        }
+        ASSERT_GE(named.size(), 2u);
+        EXPECT_EQ(named.front().substr(4), " " + prefix + "caf\xC3\xA9 menu.bin");
+        EXPECT_EQ(lastRetr, "RETR " + prefix + "caf\xE9 menu.bin");
+    }
+}
+
 TEST_F(FtpTransfer, ServerRefusingRestOrAnEmptyFileGetsOneConnectionFromByteZero) {
     struct Case {
         int port;

@@ -89,6 +89,20 @@ TEST_F(VonuGetFtp, DownloadsAnFtpFileOverFourConnections) {
         EXPECT_NE(std::find(rests.begin(), rests.end(), start), rests.end()) << start;
 }
 
+TEST_F(VonuGetFtp, DownloadsAnEscapedAccentedNameOverFourConnections) {
+    const RunResult r = RunVonuGet(L"-c 4 -o \"" + dir.path() + L"\" " + Url(L"caf%C3%A9%20menu.bin"));
+    ASSERT_TRUE(r.started);
+    ASSERT_TRUE(r.ended);
+    EXPECT_EQ(r.exitCode, 0u) << r.out;
+    const std::wstring file = dir.File(L"caf\u00e9 menu.bin");
+    EXPECT_EQ(r.out.substr(0, r.out.find_last_not_of("\r\n") + 1),
+              "Complete\t" + WideToUtf8(file) + "\t4194304");
+    EXPECT_TRUE(ReadBytes(file) == PatternBytes(4 * kMiB));
+    const std::vector<int64_t> rests = RestOffsets(tag);
+    for (int64_t start : {kMiB, 2 * kMiB, 3 * kMiB})
+        EXPECT_NE(std::find(rests.begin(), rests.end(), start), rests.end()) << start;
+}
+
 TEST_F(VonuGetFtp, StopAfterSomeBytesAndResumeInASecondRun) {
     const std::wstring url = FtpUrl(FtpServer().slowPort, tag, L"4mib.bin");
     const std::wstring args = L"-c 4 -o \"" + dir.path() + L"\" ";

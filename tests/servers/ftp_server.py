@@ -8,14 +8,18 @@
 start: makes DIR/root with the test files, starts `serve` under timeout(1) and waits until it
 has written DIR/ports.txt; DIR/pids.txt names the process. stop: ends it by its pid.
 
-serve: three servers on free ports of 127.0.0.1, all on DIR/root, all with the logins
+serve: four servers on free ports of 127.0.0.1, all on DIR/root, all with the logins
 anonymous (any password) and user / secret:
-  FTP_PORT         an ordinary server (REST, SIZE, passive mode)
+  FTP_PORT         an ordinary server (REST, SIZE, passive mode); paths are UTF-8 and
+                   "OPTS UTF8 ON" is accepted, as vsftpd and proftpd do
   FTP_NOREST_PORT  the same, but REST is refused (502), as some servers do
   FTP_SLOW_PORT    the same as FTP_PORT with data sent evenly at 256 KB/s per transfer
+  FTP_LATIN1_PORT  an old server: "OPTS UTF8 ON" is refused (501) and command lines are read
+                   as Latin-1, so only the Latin-1 bytes of a name find its file
 Every command line received is appended to DIR/commands.log (the FTP_LOG line of
-ports.txt) as "SESSION SERVER USER COMMAND-LINE", so tests can see REST offsets, logins and
-the order of commands. A path "/t/TAG/NAME" is served as "/NAME": a test puts its own tag
+ports.txt) as "SESSION SERVER USER COMMAND-LINE", the command line exactly as the bytes came
+in (no decoding), so tests can see REST offsets, logins, the bytes of paths and the order of
+commands. A path "/t/TAG/NAME" is served as "/NAME": a test puts its own tag
 into the path and finds its sessions in the log by it.
 Only loopback is used. See README.md in this folder.
 """
@@ -38,6 +42,9 @@ FILES = {
     "small.bin": 1000,
     "4mib.bin": 4 * 1024 * 1024,
     "20mib.bin": 20 * 1024 * 1024,
+    # Names beyond ASCII, kept as UTF-8 on the disk as Linux servers keep them.
+    "caf\u00e9 menu.bin": 4 * 1024 * 1024,
+    "\u0645\u0644\u0641.bin": 4 * 1024 * 1024,  # Arabic; its UTF-8 holds 0x81 and 0x85
 }
 SLOW_BYTES_PER_SECOND = 256 * 1024
 
@@ -53,7 +60,7 @@ def serve(d):
     from pyftpdlib.servers import FTPServer
 
     root = os.path.join(d, "root")
-    log = open(os.path.join(d, "commands.log"), "a", buffering=1, encoding="utf-8")
+    log = open(os.path.join(d, "commands.log"), "ab", buffering=0)
     log_lock = threading.Lock()
     sessions = itertools.count(1)
 
@@ -81,11 +88,34 @@ def serve(d):
         def on_connect(self):
             self.session_id = next(sessions)
 
+        def decode(self, raw):
+            self._raw_line = raw  # what the log shows: the bytes as they came
+            return raw.decode("utf8", self.unicode_errors)
+
         def pre_process_command(self, line, cmd, arg):
+            raw = getattr(self, "_raw_line", line.encode("utf8"))
             with log_lock:
                 log.write(f"S{getattr(self, 'session_id', 0)} {self.server_name} "
-                          f"{self.username or '-'} {line}\n")
+                          f"{self.username or '-'} ".encode() + raw + b"\n")
             return super().pre_process_command(line, cmd, arg)
+
+        def ftp_OPTS(self, line):
+            if line.upper().split() == ["UTF8", "ON"]:
+                self.respond("200 Always in UTF8 mode.")  # vsftpd's answer
+            else:
+                super().ftp_OPTS(line)
+
+    class Latin1Handler(LoggingHandler):
+        """A server from before RFC 2640: it refuses UTF-8 (pyftpdlib's own answer to OPTS
+        UTF8 ON, 501) and reads every path as Latin-1 bytes."""
+        server_name = "latin1"
+
+        def decode(self, raw):
+            self._raw_line = raw
+            return raw.decode("latin-1")
+
+        def ftp_OPTS(self, line):
+            FTPHandler.ftp_OPTS(self, line)
 
     class NoRestHandler(LoggingHandler):
         server_name = "norest"
@@ -138,7 +168,7 @@ def serve(d):
 
     servers = {}
     for name, handler in (("FTP_PORT", LoggingHandler), ("FTP_NOREST_PORT", NoRestHandler),
-                          ("FTP_SLOW_PORT", SlowHandler)):
+                          ("FTP_SLOW_PORT", SlowHandler), ("FTP_LATIN1_PORT", Latin1Handler)):
         handler.authorizer = authorizer
         handler.passive_ports = None
         server = FTPServer(("127.0.0.1", 0), handler)

@@ -20,9 +20,10 @@ FtpServerInfo Load() {
     s.port = file.Port("FTP_PORT");
     s.noRestPort = file.Port("FTP_NOREST_PORT");
     s.slowPort = file.Port("FTP_SLOW_PORT");
+    s.latin1Port = file.Port("FTP_LATIN1_PORT");
     s.root = file.WindowsPath("FTP_ROOT");
     s.log = file.WindowsPath("FTP_LOG");
-    s.ok = s.port && s.noRestPort && s.slowPort && !s.root.empty() && !s.log.empty();
+    s.ok = s.port && s.noRestPort && s.slowPort && s.latin1Port && !s.root.empty() && !s.log.empty();
     if (!s.ok) s.error = L"incomplete ports file " + file.path;
     return s;
 }

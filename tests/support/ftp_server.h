@@ -12,6 +12,7 @@ struct FtpServerInfo {
     int port = 0;        // an ordinary server: REST, SIZE, passive mode
     int noRestPort = 0;  // refuses REST
     int slowPort = 0;    // sends data at 256 KB/s per transfer
+    int latin1Port = 0;  // refuses "OPTS UTF8 ON" and reads paths as Latin-1
     std::wstring root;   // the folder it serves, as a Windows path (Z:\...)
     std::wstring log;    // its command log, as a Windows path
     bool ok = false;     // false: VONU_FTP_SERVER is missing or its file unreadable
@@ -28,8 +29,8 @@ std::wstring FtpUrl(int port, const std::wstring& tag, const std::wstring& name,
 
 // One session of the server's log: every command line it received, in order.
 struct FtpSessionLog {
-    std::string server;                 // "main", "norest" or "slow"
-    std::vector<std::string> commands;  // as received, e.g. "REST 5242880"
+    std::string server;                 // "main", "norest", "slow" or "latin1"
+    std::vector<std::string> commands;  // the bytes as received, e.g. "REST 5242880"
 };
 
 // Every session in which some command mentions `tag`, in the order they began.
