@@ -8,14 +8,15 @@
 #include <ole2.h>
 
 #include "app/command_line.h"
-#include "app/language.h"
-#include "app/message_box.h"
-#include "app/resource.h"
+#include "l10n/language.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
 #include "app/self_check.h"
 #include "app/single_instance.h"
 #include "app/version_repair.h"
 #include "engine/http_request.h"
 #include "engine/http_session.h"
+#include "engine/speed_limiter.h"
 #include "engine/transfer.h"
 #include "manager/worker_entry.h"
 #include "model/data_folder.h"
@@ -46,18 +47,17 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     INITCOMMONCONTROLSEX controls{sizeof controls, 0xC0FF};
     InitCommonControlsEx(&controls);
 
-    session.comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    session.oleStarted = SUCCEEDED(OleInitialize(nullptr));
+    session.com.Start();
+    session.ole.Start();
 
     RepairDisplayVersion(HKEY_CURRENT_USER, kUninstallKey, ProgramFolder());
 
-    Gdiplus::GdiplusStartupInput gdiplusInput;
-    if (Gdiplus::GdiplusStartup(&session.gdiplusToken, &gdiplusInput, nullptr) != Gdiplus::Ok)
-        session.gdiplusToken = 0;
+    session.gdiplus.Start();
 
     DownloadManager& manager = Manager();
     LoadAllState(manager, DataFolder());
-    OpenHttpSession();  // from the proxy settings just loaded
+    SetLimiterRate(manager);  // the settings just loaded drive the engine
+    OpenHttpSession();        // from the proxy settings just loaded
     SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
     SetTransferWorker(RunTransfer);             // before anything can start a download
 
@@ -85,11 +85,9 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 
 void ExitApp(AppSession& session) {
     CloseHttpSession();  // every download's threads have ended by now
-    if (session.gdiplusToken) Gdiplus::GdiplusShutdown(session.gdiplusToken);
-    session.gdiplusToken = 0;
-    if (session.oleStarted) OleUninitialize();
-    if (session.comStarted) CoUninitialize();
-    session.oleStarted = session.comStarted = false;
+    session.gdiplus.End();
+    session.ole.End();
+    session.com.End();
     session.instanceMutex.reset();  // releases a waiting "/restart" instance
 }
 

@@ -7,15 +7,16 @@
 
 #include <cstdint>
 
+#include "app/runtime_scopes.h"
 #include "model/unique_handle.h"
 
 namespace vonu {
 
 struct AppSession {
     KernelHandle instanceMutex;  // held until exit; a "/restart" instance waits for it
-    ULONG_PTR gdiplusToken = 0;
-    bool comStarted = false;
-    bool oleStarted = false;
+    ComScope com;
+    OleScope ole;
+    GdiplusScope gdiplus;
     HWND mainWindow = nullptr;
     HACCEL accelerators = nullptr;
 };

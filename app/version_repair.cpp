@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/version.h"
+#include "model/version.h"
 #include "model/unique_handle.h"
 
 namespace vonu {

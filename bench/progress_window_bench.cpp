@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "bench/bench_clock.h"
 #include "model/download_manager.h"
 #include "ui/progress_window.h"

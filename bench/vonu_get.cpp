@@ -24,6 +24,7 @@
 
 #include "engine/http_request.h"
 #include "engine/http_session.h"
+#include "engine/speed_limiter.h"
 #include "engine/naming.h"
 #include "engine/probe.h"
 #include "engine/url.h"
@@ -127,6 +128,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     m.BaseDir = folder;
     if (connections > 0) m.MaxConn = static_cast<uint32_t>(connections);
+    SetLimiterRate(m);
     OpenHttpSession();
     SetRequestCloser(CloseOpenRequestsLocked);
     SetTransferWorker(RunTransfer);

@@ -65,8 +65,8 @@ bool WriteNewFile(const std::wstring& path, const std::string& bytes) {
 std::vector<std::pair<size_t, int64_t>> PartFilesPresent(const std::wstring& folder, size_t count) {
     std::vector<std::pair<size_t, int64_t>> found;
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*.part").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return found;
+    FindHandle find(FindFirstFileW((folder + L"\\*.part").c_str(), &data));
+    if (!find) return found;
     do {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::wstring name = data.cFileName;
@@ -80,8 +80,7 @@ std::vector<std::pair<size_t, int64_t>> PartFilesPresent(const std::wstring& fol
         // Only the exact name the part would be written under counts ("5.part" does not).
         if (!digits || index >= count || name != PartFileName(index)) continue;
         found.emplace_back(index, (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &data));
     return found;
 }
 

@@ -9,7 +9,6 @@
 #include <optional>
 #include <vector>
 
-#include "engine/speed_limiter.h"
 #include "model/data_folder.h"
 #include "model/list_file.h"
 #include "model/user_lists.h"
@@ -149,8 +148,6 @@ void LoadAllState(DownloadManager& m, const std::wstring& dataFolder) {
     LoadCategoriesLoginsAndLimits(m, dataFolder);
     m.BaseDir = KnownFolderPath(FOLDERID_Downloads);
     LoadSettings(m, SettingsPath(dataFolder));
-    SetLimiterRate(m);
-    // The shared HTTP session opens here, after the limiter and before the list.
     // An unreadable list.ini leaves the list empty; the load keeps a copy of the file.
     (void)LoadList(m, dataFolder);
 }

@@ -22,8 +22,8 @@ void SaveSettings(const DownloadManager& m, const std::wstring& settingsPath);
 
 // Start-up's load of all state from the data folder, in order: the antivirus defaults;
 // categories, logins and server limits; BaseDir = the Downloads folder; settings.ini; the
-// speed limiter's rate; the download list and queues. The HTTP session joins this sequence
-// after the limiter, where it belongs.
+// download list and queues. Only the records change: what the settings drive in the engine
+// (the speed limiter's rate, the HTTP session) the caller applies next, a layer up.
 void LoadAllState(DownloadManager& m, const std::wstring& dataFolder);
 
 }  // namespace vonu

@@ -52,7 +52,15 @@ struct RegKeyTraits {
     static void Close(HKEY k) { ::RegCloseKey(k); }
 };
 
+// FindFirstFileW fails with INVALID_HANDLE_VALUE and is closed with FindClose.
+struct FindHandleTraits {
+    using Type = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
+
 using FileHandle = UniqueHandle<FileHandleTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
 

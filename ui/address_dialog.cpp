@@ -1,8 +1,8 @@
 #include "ui/address_dialog.h"
 
-#include "app/localize_window.h"
-#include "app/message_box.h"
-#include "app/resource.h"
+#include "ui/localize_window.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
 #include "engine/url.h"
 #include "ui/dialog_controls.h"
 

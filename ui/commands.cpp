@@ -6,14 +6,14 @@
 #include <string>
 #include <unordered_map>
 
-#include "app/about_text.h"
-#include "app/language.h"
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/message_box.h"
-#include "app/resource.h"
-#include "app/shell_open.h"
-#include "app/text_format.h"
+#include "l10n/about_text.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
+#include "ui/shell_open.h"
+#include "l10n/text_format.h"
 #include "engine/speed_limiter.h"
 #include "manager/control.h"
 #include "model/categories.h"

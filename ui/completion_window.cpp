@@ -1,10 +1,11 @@
 #include "ui/completion_window.h"
 
-#include "app/display_format.h"
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/resource.h"
-#include "app/shell_open.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
+#include "ui/gdi_handles.h"
+#include "ui/localize_window.h"
+#include "ui/resource.h"
+#include "ui/shell_open.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
 #include "ui/dialog_controls.h"
@@ -16,7 +17,7 @@ namespace {
 struct CompletionWindow {
     DownloadSnapshot download;
     std::wstring settingsPath;
-    HFONT headingFont = nullptr;  // owned
+    FontHandle headingFont;
 };
 
 CompletionWindow* WindowOf(HWND dialog) {
@@ -28,10 +29,10 @@ INT_PTR OnInitDialog(HWND dialog, LPARAM lParam) {
     SetWindowLongPtrW(dialog, DWLP_USER, lParam);
     AddModelessDialog(dialog);
     SetProgramIcons(dialog);
-    c->headingFont = DerivedFont(dialog, 4, 3, 600);  // semibold, 4/3 the dialog font
+    c->headingFont.reset(DerivedFont(dialog, 4, 3, 600));  // semibold, 4/3 the dialog font
     if (c->headingFont)
         SendDlgItemMessageW(dialog, IDC_COMPLETE_HEADING, WM_SETFONT,
-                            reinterpret_cast<WPARAM>(c->headingFont), FALSE);
+                            reinterpret_cast<WPARAM>(c->headingFont.get()), FALSE);
     SetDlgItemTextW(dialog, IDC_COMPLETE_ADDRESS, c->download.url.c_str());
     SetDlgItemTextW(dialog, IDC_COMPLETE_PATH, c->download.path.c_str());
     SetDlgItemTextW(dialog, IDC_COMPLETE_SIZE, SizeText(c->download.size).c_str());
@@ -54,7 +55,6 @@ void OnDestroy(HWND dialog, CompletionWindow* c) {
     }
     RemoveModelessDialog(dialog);
     SetWindowLongPtrW(dialog, DWLP_USER, 0);
-    if (c->headingFont) DeleteObject(c->headingFont);
     delete c;
 }
 
@@ -97,7 +97,7 @@ INT_PTR CALLBACK CompletionDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 HWND OpenCompletionWindow(HINSTANCE instance, const DownloadSnapshot& download,
                           const std::wstring& settingsPath) {
-    auto* c = new CompletionWindow{download, settingsPath, nullptr};
+    auto* c = new CompletionWindow{download, settingsPath, {}};
     HWND dialog = CreateDialogParamW(instance, MAKEINTRESOURCEW(IDD_COMPLETE), nullptr, CompletionDialogProc,
                                      reinterpret_cast<LPARAM>(c));
     if (!dialog) {

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/resource.h"
-#include "app/text_format.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/resource.h"
+#include "l10n/text_format.h"
 
 namespace vonu {
 namespace {

@@ -1,6 +1,6 @@
 #include "ui/dialog_controls.h"
 
-#include "app/resource.h"
+#include "ui/resource.h"
 
 namespace vonu {
 

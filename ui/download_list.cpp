@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <set>
 
-#include "app/localization.h"
+#include "l10n/localization.h"
 #include "ui/ui_scale.h"
 
 namespace vonu {

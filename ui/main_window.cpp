@@ -9,10 +9,10 @@
 #include <unordered_set>
 #include <utility>
 
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/resource.h"
-#include "app/single_instance.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/resource.h"
+#include "ui/main_window_search.h"
 #include "manager/control.h"
 #include "model/categories.h"
 #include "model/data_folder.h"
@@ -141,13 +141,16 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
         LocalizeMenu(menu);
         DrawMenuBar(window);
     }
-    w.font = MessageFont();
+    w.font.reset(MessageFont());
+    const HFONT font = w.font.get();
     w.treeWidth = Px(200);
-    w.toolbar = CreateToolbar(window, w.instance, w.font);
+    w.toolbar = CreateToolbar(window, w.instance, font);
     if (!w.toolbar) return -1;
     AddToolbarButtons(w.toolbar);
-    w.tree = CreateViewTree(window, w.instance, w.font, &w.treeImages);
-    if (!w.tree || !w.list.Create(window, w.instance, w.font) || !w.status.Create(window, w.instance, w.font))
+    HIMAGELIST treeImages = nullptr;
+    w.tree = CreateViewTree(window, w.instance, font, &treeImages);
+    w.treeImages.reset(treeImages);
+    if (!w.tree || !w.list.Create(window, w.instance, font) || !w.status.Create(window, w.instance, font))
         return -1;
 
     RebuildCategories(w);
@@ -155,10 +158,9 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     TreeView_SelectItem(w.tree, TreeView_GetRoot(w.tree));
     w.currentNode = kNodeAll;
 
-    w.smallIcon =
-        static_cast<HICON>(LoadImageW(w.instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    w.trayIconPresent = AddTrayIcon(window, w.smallIcon);
+    w.smallIcon.reset(static_cast<HICON>(LoadImageW(w.instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                                    GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0)));
+    w.trayIconPresent = AddTrayIcon(window, w.smallIcon.get());
     w.lastTooltip = Translate(L"Vonu Download Manager");
 
     LayOutMainWindow(w);
@@ -370,12 +372,7 @@ const std::unordered_map<UINT, Handler>& Handlers() {
     return table;
 }
 
-void FreeWindow(MainWindow* w) {
-    if (w->treeImages) ImageList_Destroy(w->treeImages);
-    if (w->font) DeleteObject(w->font);
-    if (w->smallIcon) DestroyIcon(w->smallIcon);
-    delete w;
-}
+void FreeWindow(MainWindow* w) { delete w; }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
@@ -392,7 +389,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
     if (message == w->taskbarCreatedMessage && message != 0) {
         // Explorer restarted: the icon comes back with the default tip.
-        w->trayIconPresent = AddTrayIcon(window, w->smallIcon);
+        w->trayIconPresent = AddTrayIcon(window, w->smallIcon.get());
         w->lastTooltip = Translate(L"Vonu Download Manager");
         return 0;
     }

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "app/screen_scale.h"
+#include "ui/gdi_handles.h"
+#include "ui/screen_scale.h"
 #include "ui/toolbar_layout.h"
 #include "ui/ui_scale.h"
 
@@ -62,9 +63,8 @@ void PaintMainWindow(MainWindow& w) {
     const Bands b = BandsOf(w);
     const int x = w.treeWidth + Px(5) / 2;
     RECT line{x, b.top, x + 1, b.bottom};
-    HBRUSH brush = CreateSolidBrush(RGB(225, 225, 229));
-    FillRect(dc, &line, brush);
-    DeleteObject(brush);
+    const BrushHandle brush(CreateSolidBrush(RGB(225, 225, 229)));
+    FillRect(dc, &line, brush.get());
     EndPaint(w.window, &ps);
 }
 

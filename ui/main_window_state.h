@@ -14,6 +14,7 @@
 #include "model/download_types.h"
 #include "ui/command_rules.h"
 #include "ui/download_list.h"
+#include "ui/gdi_handles.h"
 #include "ui/status_bar.h"
 
 namespace vonu {
@@ -27,9 +28,9 @@ struct MainWindow {
     HWND tree = nullptr;
     DownloadList list;
     StatusBar status;
-    HFONT font = nullptr;             // the system message font (owned)
-    HIMAGELIST treeImages = nullptr;  // owned
-    HICON smallIcon = nullptr;        // for the tray (owned)
+    FontHandle font;             // the system message font
+    ImageListHandle treeImages;  // the tree's icons
+    IconHandle smallIcon;        // for the tray
 
     int currentNode = 1;
     std::vector<std::wstring> categoryNames;

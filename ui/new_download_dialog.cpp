@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/display_format.h"
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/message_box.h"
-#include "app/resource.h"
-#include "app/text_format.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
+#include "l10n/text_format.h"
 #include "engine/naming.h"
 #include "manager/control.h"
 #include "model/categories.h"

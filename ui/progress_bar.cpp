@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/display_format.h"
+#include "l10n/display_format.h"
+#include "ui/gdi_handles.h"
 
 namespace vonu {
 namespace {
@@ -97,18 +98,16 @@ void OnPaint(HWND window, Bar& bar) {
     GetClientRect(window, &client);
     const int width = client.right, height = client.bottom;
     if (width > 0 && height > 0) {
-        HDC memory = CreateCompatibleDC(dc);
-        HBITMAP bitmap = CreateCompatibleBitmap(dc, width, height);
+        const MemoryDc memory(CreateCompatibleDC(dc));
+        const BitmapHandle bitmap(CreateCompatibleBitmap(dc, width, height));
         if (memory && bitmap) {
-            HGDIOBJ old = SelectObject(memory, bitmap);
-            PaintBar(bar, memory, width, height);
+            HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+            PaintBar(bar, memory.get(), width, height);
             // In a right-to-left window the copy is mirrored on purpose: the bar fills from
             // the leading edge, as a reader of that language expects.
-            BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
-            SelectObject(memory, old);
+            BitBlt(dc, 0, 0, width, height, memory.get(), 0, 0, SRCCOPY);
+            SelectObject(memory.get(), old);
         }
-        if (bitmap) DeleteObject(bitmap);
-        if (memory) DeleteDC(memory);
     }
     EndPaint(window, &ps);
 }

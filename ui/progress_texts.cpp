@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/display_format.h"
-#include "app/localization.h"
-#include "app/text_format.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
 
 namespace vonu {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/resource.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/resource.h"
 #include "manager/control.h"
 #include "model/download_manager.h"
 #include "ui/dialog_controls.h"

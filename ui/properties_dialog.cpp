@@ -4,13 +4,14 @@
 
 #include <optional>
 
-#include "app/display_format.h"
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/message_box.h"
-#include "app/resource.h"
-#include "app/shell_open.h"
-#include "app/text_format.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
+#include "ui/gdi_handles.h"
+#include "ui/localize_window.h"
+#include "ui/message_box.h"
+#include "ui/resource.h"
+#include "ui/shell_open.h"
+#include "l10n/text_format.h"
 #include "engine/url.h"
 #include "manager/control.h"
 #include "model/download_manager.h"
@@ -21,8 +22,8 @@ namespace {
 
 struct PropertiesState {
     DownloadSnapshot download;
-    HICON icon = nullptr;      // owned
-    HFONT nameFont = nullptr;  // owned
+    IconHandle icon;
+    FontHandle nameFont;
 };
 
 std::wstring NameForShell(const std::wstring& fileName) {
@@ -35,9 +36,9 @@ void ShowShellInfo(HWND dialog, PropertiesState& state) {
     // SHGFI_USEFILEATTRIBUTES: by extension only, the file itself is never opened.
     if (SHGetFileInfoW(name.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
                        SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_LARGEICON | SHGFI_TYPENAME)) {
-        state.icon = info.hIcon;
+        state.icon.reset(info.hIcon);
         if (state.icon)
-            SendDlgItemMessageW(dialog, IDC_PR_ICON, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
+            SendDlgItemMessageW(dialog, IDC_PR_ICON, STM_SETICON, reinterpret_cast<WPARAM>(state.icon.get()), 0);
     }
     SetDlgItemTextW(dialog, IDC_PR_TYPE, info.szTypeName[0] ? info.szTypeName : Translate(L"File"));
 }
@@ -68,8 +69,8 @@ void Fill(HWND dialog, PropertiesState& state) {
     ShowShellInfo(dialog, state);
     SetWindowTextW(dialog, FormatText(Translate(L"%s properties"), d.fileName.c_str()).c_str());
     HWND name = GetDlgItem(dialog, IDC_PR_NAME);
-    state.nameFont = DerivedFont(name, 5, 4, 600);
-    if (state.nameFont) SendMessageW(name, WM_SETFONT, reinterpret_cast<WPARAM>(state.nameFont), FALSE);
+    state.nameFont.reset(DerivedFont(name, 5, 4, 600));
+    if (state.nameFont) SendMessageW(name, WM_SETFONT, reinterpret_cast<WPARAM>(state.nameFont.get()), FALSE);
     SetWindowTextW(name, d.fileName.c_str());
     SetDlgItemTextW(dialog, IDC_PR_STATUS, PropertiesStatusText(d).c_str());
     SetDlgItemTextW(dialog, IDC_PR_SIZE, PropertiesSizeText(d).c_str());
@@ -178,8 +179,6 @@ bool ShowFileProperties(HWND owner, int32_t id) {
     state.download = std::move(*download);
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROPERTIES), owner,
                                            PropertiesDialogProc, reinterpret_cast<LPARAM>(&state));
-    if (state.icon) DestroyIcon(state.icon);
-    if (state.nameFont) DeleteObject(state.nameFont);
     return result == IDOK;
 }
 

@@ -1,8 +1,8 @@
 #include "ui/queue_chooser.h"
 
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/resource.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/resource.h"
 
 namespace vonu {
 namespace {

@@ -1,7 +1,7 @@
 #include "ui/row_texts.h"
 
-#include "app/display_format.h"
-#include "app/localization.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
 #include "model/download_types.h"
 
 namespace vonu {

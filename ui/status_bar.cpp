@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 
-#include "app/display_format.h"
-#include "app/language.h"
-#include "app/localization.h"
-#include "app/text_format.h"
+#include "l10n/display_format.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
 #include "ui/ui_scale.h"
 
 namespace vonu {

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/localization.h"
-#include "app/screen_scale.h"
+#include "l10n/localization.h"
+#include "ui/gdi_handles.h"
+#include "ui/screen_scale.h"
 #include "ui/icon_painter.h"
 #include "ui/toolbar_layout.h"
 #include "ui/ui_scale.h"
@@ -50,7 +51,8 @@ bool RightToLeft(HWND w) { return (GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_LAY
 Gdiplus::Color ToColor(COLORREF c) { return Gdiplus::Color(GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 void LayOut(Toolbar& t) {
-    HDC dc = GetDC(t.window);
+    const WindowDc windowDc(t.window);
+    const HDC dc = windowDc.get();
     HGDIOBJ old = SelectObject(dc, t.font);
     std::vector<ToolbarSlot> slots;
     for (const Entry& e : t.entries) {
@@ -64,7 +66,6 @@ void LayOut(Toolbar& t) {
         slots.push_back(s);
     }
     SelectObject(dc, old);
-    ReleaseDC(t.window, dc);
     const std::vector<RECT> rects = LayOutToolbar(slots, ScreenScale());
     for (size_t i = 0; i < rects.size(); ++i) t.entries[i].rect = rects[i];
 }
@@ -101,16 +102,15 @@ void Paint(Toolbar& t, HDC target) {
     const int width = client.right, height = client.bottom;
     if (width <= 0 || height <= 0) return;
     const bool rtl = RightToLeft(t.window);
-    HDC mem = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
+    const MemoryDc memory(CreateCompatibleDC(target));
+    const BitmapHandle bitmap(CreateCompatibleBitmap(target, width, height));
+    const HDC mem = memory.get();
+    HGDIOBJ oldBitmap = SelectObject(mem, bitmap.get());
 
-    HBRUSH back = CreateSolidBrush(kBackground);
-    FillRect(mem, &client, back);
-    DeleteObject(back);
-    HBRUSH border = CreateSolidBrush(kBorder);
+    FillRect(mem, &client, BrushHandle(CreateSolidBrush(kBackground)).get());
+    const BrushHandle border(CreateSolidBrush(kBorder));
     RECT bottom{0, height - 1, width, height};
-    FillRect(mem, &bottom, border);
+    FillRect(mem, &bottom, border.get());
 
     std::vector<RECT> drawn;
     for (const Entry& e : t.entries) drawn.push_back(rtl ? MirroredRect(e.rect, width) : e.rect);
@@ -121,7 +121,7 @@ void Paint(Toolbar& t, HDC target) {
             const Entry& e = t.entries[i];
             const RECT& r = drawn[i];
             if (e.separator) {
-                FillRect(mem, &r, border);
+                FillRect(mem, &r, border.get());
                 continue;
             }
             COLORREF under = kBackground;
@@ -135,7 +135,6 @@ void Paint(Toolbar& t, HDC target) {
             PaintIcon(g, e.icon, left, top, side, e.enabled, ToColor(under));
         }
     }
-    DeleteObject(border);
 
     HGDIOBJ oldFont = SelectObject(mem, t.font);
     SetBkMode(mem, TRANSPARENT);
@@ -153,8 +152,6 @@ void Paint(Toolbar& t, HDC target) {
 
     BitBlt(target, 0, 0, width, height, mem, 0, 0, SRCCOPY | (rtl ? NOMIRRORBITMAP : 0));
     SelectObject(mem, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
 }
 
 void OnMouseMove(Toolbar& t, POINT p) {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "app/display_format.h"
-#include "app/localization.h"
-#include "app/text_format.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
 #include "model/download_types.h"
 
 namespace vonu {

@@ -2,7 +2,7 @@
 // screen scale factor and truncated to whole pixels.
 #pragma once
 
-#include "app/screen_scale.h"
+#include "ui/screen_scale.h"
 
 namespace vonu {
 

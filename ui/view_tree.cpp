@@ -2,7 +2,8 @@
 
 #include <uxtheme.h>
 
-#include "app/localization.h"
+#include "l10n/localization.h"
+#include "ui/gdi_handles.h"
 #include "ui/icon_painter.h"
 #include "ui/ui_scale.h"
 #include "ui/view_nodes.h"
@@ -76,9 +77,8 @@ HWND CreateViewTree(HWND parent, HINSTANCE instance, HFONT font, HIMAGELIST* ima
     const int side = Px(16);
     HIMAGELIST list = ImageList_Create(side, side, ILC_COLOR32, 5, 0);
     for (int code : {kIconAllDownloads, kIconCategory, kIconIncomplete, kIconCompleted, kIconQueues}) {
-        HBITMAP bitmap = IconBitmapOnWhite(code, side);
-        ImageList_Add(list, bitmap, nullptr);
-        if (bitmap) DeleteObject(bitmap);
+        const BitmapHandle bitmap(IconBitmapOnWhite(code, side));
+        ImageList_Add(list, bitmap.get(), nullptr);
     }
     TreeView_SetImageList(tree, list, TVSIL_NORMAL);
     *images = list;

@@ -2,8 +2,8 @@
 
 #include <mmsystem.h>
 
-#include "app/localization.h"
-#include "app/text_format.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
 #include "model/download_manager.h"
 #include "model/data_folder.h"
 #include "model/list_file.h"

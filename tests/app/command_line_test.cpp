@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/language.h"
+#include "l10n/language.h"
 
 namespace vonu {
 namespace {

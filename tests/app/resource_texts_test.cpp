@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/localization.h"
-#include "app/resource.h"
+#include "l10n/localization.h"
+#include "ui/resource.h"
 #include "model/text_encoding.h"
 #include "tests/support/language_scope.h"
 #include "tests/support/process.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "model/data_folder.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"

@@ -13,8 +13,9 @@ namespace {
 using test::TempFolder;
 using test::WriteUtf16File;
 
-// The start-up load runs its steps in order: lists, settings, limiter, then the download
-// list, whose default queue takes MaxActive from the settings just read.
+// The start-up load runs its steps in order: lists, settings, then the download list, whose
+// default queue takes MaxActive from the settings just read; the limiter applied after it,
+// as start-up does, takes the rate just read.
 TEST(LoadAllState, EveryStepInItsPlace) {
     TempFolder dir;
     WriteUtf16File(SettingsPath(dir.path()),
@@ -24,6 +25,7 @@ TEST(LoadAllState, EveryStepInItsPlace) {
     WriteUtf16File(ListPath(dir.path()), L"[D4]\r\nUrl=http://127.0.0.1/a.mp4\r\nState=0\r\n");
     DownloadManager m;
     LoadAllState(m, dir.path());
+    SetLimiterRate(m);
 
     EXPECT_EQ(CategoryForFileName(m, L"a.mp4"), L"Clips");
     EXPECT_EQ(FolderForCategory(m, L"Clips"), L"D:\\Down\\Clips");

@@ -1,7 +1,7 @@
 // Sets the process-wide Arabic-interface flag for one test and puts the old value back.
 #pragma once
 
-#include "app/language.h"
+#include "l10n/language.h"
 
 namespace vonu::test {
 

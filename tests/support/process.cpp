@@ -1,8 +1,8 @@
 #include "tests/support/process.h"
 
-#include "app/resource.h"
+#include "ui/resource.h"
 
-#include "app/single_instance.h"
+#include "ui/main_window_search.h"
 #include "app/version_repair.h"
 
 namespace vonu::test {

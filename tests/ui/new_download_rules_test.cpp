@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "app/display_format.h"
-#include "app/localization.h"
+#include "l10n/display_format.h"
+#include "l10n/localization.h"
 #include "model/download_types.h"
 #include "tests/support/language_scope.h"
 #include "tests/support/temp_folder.h"

@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <string>
 
-#include "app/language.h"
-#include "app/localization.h"
-#include "app/resource.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
+#include "ui/resource.h"
 #include "tests/support/process.h"
 #include "tests/support/remote_controls.h"
 #include "tests/support/remote_dialogs.h"

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/display_format.h"
-#include "app/language.h"
-#include "app/localization.h"
-#include "app/resource.h"
+#include "l10n/display_format.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
+#include "ui/resource.h"
 #include "model/data_folder.h"
 #include "model/text_encoding.h"
 #include "tests/support/process.h"

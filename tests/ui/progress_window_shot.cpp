@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "tests/support/process.h"
 #include "tests/support/remote_controls.h"
 #include "tests/support/sample_list.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/resource.h"
+#include "ui/resource.h"
 #include "model/data_folder.h"
 #include "model/text_encoding.h"
 #include "tests/support/process.h"

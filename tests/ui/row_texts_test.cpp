@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/display_format.h"
+#include "l10n/display_format.h"
 #include "model/download_types.h"
 
 namespace vonu {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "app/screen_scale.h"
+#include "ui/screen_scale.h"
 
 namespace vonu {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/localize_window.h"
+#include "ui/localize_window.h"
 #include "model/text_encoding.h"
 #include "tests/support/language_scope.h"
 

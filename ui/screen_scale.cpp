@@ -1,16 +1,17 @@
-#include "app/screen_scale.h"
+#include "ui/screen_scale.h"
 
 #include <windows.h>
 
 #include <cmath>
 
+#include "ui/gdi_handles.h"
+
 namespace vonu {
 
 double ScreenScale() {
     static const double scale = [] {
-        HDC screen = GetDC(nullptr);
-        const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-        if (screen) ReleaseDC(nullptr, screen);
+        const WindowDc screen(nullptr);
+        const int dpi = screen ? GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
         return dpi > 0 ? dpi / 96.0 : 1.0;
     }();
     return scale;

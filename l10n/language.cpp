@@ -1,4 +1,4 @@
-#include "app/language.h"
+#include "l10n/language.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/shell_open.h"
+#include "ui/shell_open.h"
 #include "tests/support/temp_folder.h"
 
 namespace vonu {

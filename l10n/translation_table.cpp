@@ -1,9 +1,9 @@
 // UTF-8 source: GCC turns these L"" literals into UTF-16 as written.
-#include "app/translation_table.h"
+#include "l10n/translation_table.h"
 
 #include <iterator>
 
-#include "app/about_text.h"
+#include "l10n/about_text.h"
 
 namespace vonu {
 namespace {

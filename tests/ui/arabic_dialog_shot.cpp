@@ -11,11 +11,11 @@
 
 #include <string>
 
-#include "app/display_format.h"
-#include "app/language.h"
-#include "app/localization.h"
-#include "app/localize_window.h"
-#include "app/message_box.h"
+#include "l10n/display_format.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
+#include "ui/localize_window.h"
+#include "ui/message_box.h"
 #include "tests/support/dialog_template.h"
 
 namespace {

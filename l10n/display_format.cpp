@@ -1,12 +1,12 @@
-#include "app/display_format.h"
+#include "l10n/display_format.h"
 
 #include <windows.h>
 
 #include <algorithm>
 
-#include "app/language.h"
-#include "app/localization.h"
-#include "app/text_format.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
 
 namespace vonu {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/localization.h"
-#include "app/translation_table.h"
+#include "l10n/localization.h"
+#include "l10n/translation_table.h"
 #include "model/text_encoding.h"
 #include "tests/support/language_scope.h"
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
-#include "app/localize_window.h"
-#include "app/message_box.h"
-#include "app/shell_open.h"
+#include "ui/localize_window.h"
+#include "ui/message_box.h"
+#include "ui/shell_open.h"
 #include "model/text_encoding.h"
 #include "tests/support/dialog_template.h"
 #include "tests/support/language_scope.h"

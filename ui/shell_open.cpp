@@ -1,9 +1,9 @@
-#include "app/shell_open.h"
+#include "ui/shell_open.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
 namespace vonu {
 namespace {

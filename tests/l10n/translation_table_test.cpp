@@ -8,16 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "app/about_text.h"
-#include "app/translation_table.h"
-#include "app/version.h"
+#include "l10n/about_text.h"
+#include "l10n/translation_table.h"
+#include "model/version.h"
 #include "model/text_encoding.h"
 
 namespace vonu {
 namespace {
 
 const wchar_t* const kExpectedKeys[] = {
-#include "tests/app/translation_keys.inc"
+#include "tests/l10n/translation_keys.inc"
 };
 
 std::string Show(const wchar_t* text) { return WideToUtf8(text ? text : L"(null)"); }

@@ -1,10 +1,10 @@
-#include "app/localization.h"
+#include "l10n/localization.h"
 
 #include <string_view>
 #include <unordered_map>
 
-#include "app/language.h"
-#include "app/translation_table.h"
+#include "l10n/language.h"
+#include "l10n/translation_table.h"
 
 namespace vonu {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/text_format.h"
+#include "l10n/text_format.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/text_format.h"
+#include "l10n/text_format.h"
 
 namespace vonu {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/display_format.h"
+#include "l10n/display_format.h"
 #include "model/text_encoding.h"
 #include "tests/support/language_scope.h"
 

@@ -1,7 +1,7 @@
-#include "app/message_box.h"
+#include "ui/message_box.h"
 
-#include "app/language.h"
-#include "app/localization.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
 
 namespace vonu {
 namespace {

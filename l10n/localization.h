@@ -1,6 +1,6 @@
 // The translation lookup. The program is written in English; with the Arabic-interface flag
-// set (app/language.h) each text on its way to the screen is replaced by its Arabic row from
-// the compiled-in table (app/translation_table.h). A text without a row stays English.
+// set (l10n/language.h) each text on its way to the screen is replaced by its Arabic row from
+// the compiled-in table (l10n/translation_table.h). A text without a row stays English.
 //
 // User-interface thread only: the table map and the result cache have no lock. Worker
 // threads keep English texts (a download's last error) and the windows translate them.

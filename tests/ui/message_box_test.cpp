@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "ui/message_box.h"
 #include "tests/support/language_scope.h"
 
 namespace vonu {

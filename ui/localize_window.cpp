@@ -1,12 +1,12 @@
-#include "app/localize_window.h"
+#include "ui/localize_window.h"
 
 #include <commctrl.h>
 
 #include <string>
 #include <vector>
 
-#include "app/language.h"
-#include "app/localization.h"
+#include "l10n/language.h"
+#include "l10n/localization.h"
 
 namespace vonu {
 namespace {
