@@ -2,8 +2,9 @@
 
 #include <vector>
 
-#include "model/version.h"
+#include "model/text_case.h"
 #include "model/unique_handle.h"
+#include "model/version.h"
 
 namespace vonu {
 
@@ -35,7 +36,7 @@ void RepairDisplayVersion(HKEY root, const wchar_t* subKey, const std::wstring& 
         return;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return;
     location[bytes / sizeof(wchar_t)] = L'\0';
-    if (CompareStringOrdinal(location, -1, programFolder.c_str(), -1, TRUE) != CSTR_EQUAL) return;
+    if (!EqualsNoCase(location, programFolder)) return;
     RegSetValueExW(key.get(), L"DisplayVersion", 0, REG_SZ, reinterpret_cast<const BYTE*>(kVersion),
                    sizeof kVersion);
 }

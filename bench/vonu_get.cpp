@@ -33,6 +33,7 @@
 #include "manager/tick.h"
 #include "manager/worker_entry.h"
 #include "model/data_folder.h"
+#include "model/hosts.h"
 #include "model/list_file.h"
 #include "model/settings.h"
 #include "model/text_encoding.h"
@@ -108,7 +109,7 @@ int wmain(int argc, wchar_t** argv) {
         }
     }
     if (url.empty()) return Fail(std::wstring(L"No address given. ") + kUsage);
-    if (!StartsWithNoCase(url, L"http://") && !StartsWithNoCase(url, L"https://") && !StartsWithNoCase(url, L"ftp://"))
+    if (!IsDownloadAddress(url))
         return Fail(L"Only http://, https:// and ftp:// addresses can be downloaded.");
 
     folder = FullPath(folder);

@@ -11,6 +11,7 @@
 #include "engine/temp_file.h"
 #include "engine/zone_mark.h"
 #include "model/segment_tiling.h"
+#include "model/text_case.h"
 
 namespace vonu {
 
@@ -32,7 +33,7 @@ std::wstring ScanCommandLine(const std::wstring& scanExe, const std::wstring& sc
 
 bool ScanFoundThreat(const std::wstring& scanExe, int64_t exitCode) {
     const wchar_t* name = PathFindFileNameW(scanExe.c_str());
-    return exitCode == 2 && CompareStringOrdinal(name, -1, L"MpCmdRun.exe", -1, TRUE) == CSTR_EQUAL;
+    return exitCode == 2 && EqualsNoCase(name, L"MpCmdRun.exe");
 }
 
 void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& tempPath) {

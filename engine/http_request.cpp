@@ -11,6 +11,7 @@
 #include "engine/wininet_handle.h"
 #include "model/download_manager.h"
 #include "model/hosts.h"
+#include "model/text_case.h"
 
 namespace vonu {
 
@@ -18,11 +19,6 @@ namespace {
 
 constexpr DWORD kHeaderCap = 65536;      // characters kept of one response header
 constexpr size_t kLocationCap = 16384;   // longest redirect address followed
-
-bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
 
 std::wstring NoLineBreaks(std::wstring s) {
     for (wchar_t& c : s)
@@ -105,7 +101,7 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
     // Credentials written into the address go to the origin host only; everything else
     // (and an address without a user name) uses the site logins.
     const std::wstring currentHost = HostOfAddress(address);
-    const bool sameHost = EqualNoCase(currentHost, originHost);
+    const bool sameHost = EqualsNoCase(currentHost, originHost);
     std::wstring user, password;
     if (sameHost && !parts.user.empty()) {
         user = parts.user;

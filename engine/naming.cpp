@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "model/download_manager.h"
+#include "model/text_case.h"
 #include "model/text_encoding.h"
 
 namespace vonu {
@@ -15,11 +16,6 @@ wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wc
 std::wstring LowerAscii(std::wstring s) {
     for (wchar_t& c : s) c = LowerAscii(c);
     return s;
-}
-
-bool EqualNoCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
 int HexValue(wchar_t c) {
@@ -52,10 +48,10 @@ bool IsDeviceName(const std::wstring& base) {
 
 bool Taken(const std::wstring& candidate, int32_t ownId) {
     if (PathFileExistsW(candidate.c_str())) return true;
-    if (PathFileExistsW((candidate + L".vonu").c_str())) return true;
-    if (PathFileExistsW((candidate + L".vonu.parts").c_str())) return true;
+    if (PathFileExistsW((candidate + kTempSuffix).c_str())) return true;
+    if (PathFileExistsW((candidate + kPartsSuffix).c_str())) return true;
     for (const auto& item : Manager().downloads)
-        if (item->id != ownId && !item->path.empty() && EqualNoCase(item->path, candidate)) return true;
+        if (item->id != ownId && !item->path.empty() && EqualsNoCase(item->path, candidate)) return true;
     return false;
 }
 

@@ -10,6 +10,7 @@
 #include "engine/url.h"
 #include "model/categories.h"
 #include "model/download_manager.h"
+#include "model/text_case.h"
 #include "model/text_encoding.h"
 
 namespace vonu {
@@ -245,7 +246,7 @@ bool ProbePlaylist(DownloadItem& item) {
                 const std::wstring name = SanitizeFileName(stem + ext);
                 // A probe again after a restart names the video as before: its parts folder
                 // beside the old path must not push it to "name (2)" and lose them.
-                if (CompareStringOrdinal(name.c_str(), -1, item.fileName.c_str(), -1, TRUE) != CSTR_EQUAL ||
+                if (!EqualsNoCase(name, item.fileName) ||
                     item.category != L"Video") {
                     item.fileName = name;
                     item.category = L"Video";

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace vonu {
+#include "model/download_types.h"  // kTempSuffix
 
-inline constexpr wchar_t kTempSuffix[] = L".vonu";
+namespace vonu {
 
 // Creates (or replaces) the file, creating its folder first. A size above 0 is set at once:
 // the file is marked sparse first and the disk's free space is checked, so a file that cannot

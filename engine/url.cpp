@@ -8,17 +8,6 @@
 
 namespace vonu {
 
-bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        wchar_t a = text[i], b = prefix[i];
-        if (a >= L'A' && a <= L'Z') a = static_cast<wchar_t>(a - L'A' + L'a');
-        if (b >= L'A' && b <= L'Z') b = static_cast<wchar_t>(b - L'A' + L'a');
-        if (a != b) return false;
-    }
-    return true;
-}
-
 bool CrackAddress(const std::wstring& address, AddressParts& out) {
     out = {};
     if (address.empty() || address.size() > 0x7fffffff) return false;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "model/text_case.h"
+
 namespace vonu {
 
 struct AddressParts {
@@ -37,8 +39,5 @@ std::wstring AsciiHost(const std::wstring& host);
 // found at. Absolute references come back unchanged; "." and ".." segments are resolved and
 // never climb above the root.
 std::wstring ResolveAddress(const std::wstring& base, const std::wstring& reference);
-
-// Case-insensitive ASCII prefix test, for schemes.
-bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 
 }  // namespace vonu

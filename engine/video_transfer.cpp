@@ -17,6 +17,7 @@
 #include "engine/playlist.h"
 #include "engine/run_hidden.h"
 #include "engine/temp_file.h"
+#include "model/text_case.h"
 #include "model/unique_handle.h"
 
 namespace vonu {
@@ -233,7 +234,7 @@ bool JoinParts(DownloadManager& m, DownloadItem& item, const std::wstring& parts
     DeleteFileW(mapFile.c_str());
     RemoveDirectoryW(partsFolder.c_str());
 
-    const bool mp4 = path.size() >= 4 && CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".mp4", 4, TRUE) == CSTR_EQUAL;
+    const bool mp4 = EndsWithNoCase(path, L".mp4");
     if (hasMap || !mp4) return true;
     const std::wstring ffmpeg = FindFfmpeg();
     const std::wstring remuxed = tempPath + L".mp4";

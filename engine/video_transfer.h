@@ -21,8 +21,6 @@
 
 namespace vonu {
 
-inline constexpr wchar_t kPartsSuffix[] = L".vonu.parts";
-
 inline constexpr wchar_t kNoVideoKey[] = L"Cannot get the video key";
 inline constexpr wchar_t kCannotDecrypt[] = L"Cannot decrypt a video part";
 inline constexpr wchar_t kPartWriteFailed[] = L"Cannot write to disk";

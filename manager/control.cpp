@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "manager/worker_entry.h"
+#include "model/hosts.h"
 #include "model/list_file.h"
 
 namespace vonu {
@@ -126,7 +127,7 @@ void RemoveDownload(DownloadManager& m, int32_t id, bool deleteFinishedFile) {
     }
     // An item without a path has no files; ".vonu" alone would name a file in the current folder.
     if (path.empty()) return;
-    DeleteFileW((path + L".vonu").c_str());
+    DeleteFileW((path + kTempSuffix).c_str());
     if (deleteFinishedFile && state == DownloadState::Complete) DeleteFileW(path.c_str());
 }
 
@@ -167,14 +168,9 @@ void ChangeAddress(DownloadManager& m, int32_t id, const std::wstring& address, 
     auto item = m.FindLocked(id);
     if (!item) return;
     item->description = description;
-    auto startsWith = [&](const wchar_t* scheme) {
-        const size_t n = wcslen(scheme);
-        return address.size() >= n && CompareStringOrdinal(address.c_str(), static_cast<int>(n), scheme,
-                                                           static_cast<int>(n), TRUE) == CSTR_EQUAL;
-    };
     if (!item->workerRunning && item->State() != DownloadState::Downloading &&
         item->State() != DownloadState::Complete && !address.empty() && address != item->url &&
-        (startsWith(L"http://") || startsWith(L"https://"))) {
+        IsWebAddress(address)) {
         item->url = address;
         item->cookie.clear();
         item->parts.clear();

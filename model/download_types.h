@@ -9,6 +9,11 @@
 
 namespace vonu {
 
+// Beside the target path while a download is unfinished: the temporary file of an ordinary
+// download (target + kTempSuffix) and the parts folder of a video (target + kPartsSuffix).
+inline constexpr wchar_t kTempSuffix[] = L".vonu";
+inline constexpr wchar_t kPartsSuffix[] = L".vonu.parts";
+
 // A byte range of the file. `end` is inclusive; -1 means open-ended (size unknown).
 struct Segment {
     int64_t start = 0;

@@ -18,6 +18,14 @@ std::wstring HostOfAddress(std::wstring_view address) {
     return LowerCase(rest);
 }
 
+bool IsWebAddress(std::wstring_view address) {
+    return StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://");
+}
+
+bool IsDownloadAddress(std::wstring_view address) {
+    return IsWebAddress(address) || StartsWithNoCase(address, L"ftp://");
+}
+
 std::wstring ReduceHostPattern(std::wstring_view pattern) {
     while (!pattern.empty() && (pattern.front() == L' ' || pattern.front() == L'\t')) pattern.remove_prefix(1);
     while (!pattern.empty() && (pattern.back() == L'/' || pattern.back() == L' ' || pattern.back() == L'\t'))

@@ -17,6 +17,11 @@ namespace vonu {
 // the address has no "://". A bracketed IPv6 literal keeps its brackets and any port.
 std::wstring HostOfAddress(std::wstring_view address);
 
+// The address starts with "http://" or "https://" (any case): what the HTTP engine fetches.
+bool IsWebAddress(std::wstring_view address);
+// A web address or one that starts with "ftp://": what a download may be added for.
+bool IsDownloadAddress(std::wstring_view address);
+
 // A pattern as typed ("*.example.com", "example.com/", "https://example.com/files") reduced
 // to the host it names: trailing "/" and spaces dropped, an address form cut to its host
 // part, a leading "*." dropped.

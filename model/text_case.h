@@ -11,5 +11,7 @@ namespace vonu {
 std::wstring LowerCase(std::wstring_view text);
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
+// ASCII letters only, for schemes and other fixed prefixes.
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 
 }  // namespace vonu

@@ -1,5 +1,6 @@
 #include "ui/address_dialog.h"
 
+#include "model/hosts.h"
 #include "ui/localize_window.h"
 #include "ui/message_box.h"
 #include "ui/resource.h"
@@ -51,7 +52,7 @@ INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             if (LOWORD(wParam) == IDOK) {
                 request = reinterpret_cast<AddressRequest*>(GetWindowLongPtrW(dialog, DWLP_USER));
                 const std::wstring address = TrimBlanks(DialogItemText(dialog, IDC_ADDRESS_EDIT));
-                if (!HasAcceptedScheme(address)) {
+                if (!IsDownloadAddress(address)) {
                     ShowMessageBox(dialog, L"Enter an address that starts with http://, https:// or ftp://",
                                    L"Vonu", MB_OK | MB_ICONINFORMATION);
                     HWND edit = GetDlgItem(dialog, IDC_ADDRESS_EDIT);
@@ -75,14 +76,9 @@ INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-bool HasAcceptedScheme(std::wstring_view address) {
-    return StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://") ||
-           StartsWithNoCase(address, L"ftp://");
-}
-
 std::wstring AddressFromClipboardText(std::wstring_view clipboardText) {
     std::wstring text = TrimBlanks(clipboardText);
-    if (!HasAcceptedScheme(text) || text.find_first_of(L" \r\n") != std::wstring::npos) return {};
+    if (!IsDownloadAddress(text) || text.find_first_of(L" \r\n") != std::wstring::npos) return {};
     return text;
 }
 

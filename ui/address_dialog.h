@@ -12,9 +12,6 @@
 
 namespace vonu {
 
-// The text starts with "http://", "https://" or "ftp://", compared without regard to case.
-bool HasAcceptedScheme(std::wstring_view address);
-
 // The clipboard text that prefills the dialog: the trimmed text when it has an accepted
 // scheme and no space or line break; else empty.
 std::wstring AddressFromClipboardText(std::wstring_view clipboardText);

@@ -6,6 +6,7 @@
 
 #include "l10n/display_format.h"
 #include "l10n/localization.h"
+#include "model/hosts.h"
 #include "ui/gdi_handles.h"
 #include "ui/localize_window.h"
 #include "ui/message_box.h"
@@ -49,7 +50,7 @@ void ShowShellInfo(HWND dialog, PropertiesState& state) {
 bool RefuseAddress(HWND dialog, const PropertiesState& state, const std::wstring& address) {
     HWND box = GetDlgItem(dialog, IDC_PR_ADDRESS);
     if ((GetWindowLongPtrW(box, GWL_STYLE) & ES_READONLY) || address == state.download.url) return false;
-    if (StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://")) return false;
+    if (IsWebAddress(address)) return false;
     ShowMessageBox(dialog, L"Enter an address that starts with http:// or https://", L"Vonu",
                    MB_OK | MB_ICONINFORMATION);
     SetFocus(box);

@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "model/download_types.h"
 #include "ui/message_box.h"
 
 namespace vonu {
@@ -36,7 +37,7 @@ bool OpenWith(HWND owner, const std::wstring& path) {
 FolderTarget PickFolderTarget(const std::wstring& path) {
     if (!path.empty()) {
         if (Exists(path)) return {true, path};
-        if (Exists(path + L".vonu")) return {true, path + L".vonu"};
+        if (Exists(path + kTempSuffix)) return {true, path + kTempSuffix};
     }
     const size_t slash = path.rfind(L'\\');
     return {false, slash == std::wstring::npos ? std::wstring() : path.substr(0, slash)};

@@ -10,6 +10,7 @@
 #include "l10n/display_format.h"
 #include "l10n/localization.h"
 #include "model/download_types.h"
+#include "model/hosts.h"
 #include "tests/support/language_scope.h"
 #include "tests/support/temp_folder.h"
 #include "ui/address_dialog.h"
@@ -41,7 +42,7 @@ TEST(AddressRules, AcceptedSchemesInAnyLetterCase) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::string(c.text, c.text + wcslen(c.text)));
-        EXPECT_EQ(HasAcceptedScheme(c.text), c.accepted);
+        EXPECT_EQ(IsDownloadAddress(c.text), c.accepted);
     }
 }
 
