@@ -9,6 +9,7 @@
 #pragma once
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -82,8 +83,8 @@ void AppendIniField(std::wstring& out, const R& r, const IniField<R>& f) {
     out.append(L"\r\n");
 }
 
-template <class R, class Table>
-void AppendIniFields(std::wstring& out, const R& r, const Table& table) {
+template <class R, size_t N>
+void AppendIniFields(std::wstring& out, const R& r, const IniField<R> (&table)[N]) {
     for (const IniField<R>& f : table) AppendIniField(out, r, f);
 }
 
@@ -110,8 +111,8 @@ void ReadIniValue(R& r, const IniField<R>& f, std::wstring_view text) {
 }
 
 // Every key of the table the section holds; absent keys leave their member as it was.
-template <class R, class Table>
-void ReadIniFields(R& r, const IniSection& section, const Table& table) {
+template <class R, size_t N>
+void ReadIniFields(R& r, const IniSection& section, const IniField<R> (&table)[N]) {
     for (const IniField<R>& f : table)
         if (auto text = section.Find(f.key)) ReadIniValue(r, f, *text);
 }

@@ -71,6 +71,15 @@ void AppendQueue(std::wstring& out, const DownloadQueue& q) {
     out.append(L"\r\n");
 }
 
+// The characters of the record's text values, for reserving the file's text at once.
+template <class R, size_t N>
+size_t TextChars(const R& r, const IniField<R> (&table)[N]) {
+    size_t n = 0;
+    for (const IniField<R>& f : table)
+        if (const auto* text = std::get_if<std::wstring R::*>(&f.member)) n += (r.**text).size();
+    return n;
+}
+
 // The id after the section's letter: decimal digits only, 1 to INT32_MAX - 1 (so the next
 // id after it still fits).
 int32_t SectionId(std::wstring_view name) {
@@ -124,12 +133,9 @@ DownloadQueue DefaultQueue(int32_t maxActive) {
 std::wstring ListTextLocked(const DownloadManager& m) {
     // One allocation: the keys and numbers of a section take under 300 characters, a
     // segment under 64.
-    size_t size = m.queues.size() * 160;
-    for (const auto& d : m.downloads)
-        size += 300 + d->segments.size() * 64 + d->url.size() + d->referrer.size() + d->userAgent.size() +
-                d->fileName.size() + d->path.size() + d->category.size() + d->description.size() +
-                d->lastError.size();
-    for (const DownloadQueue& q : m.queues) size += q.name.size();
+    size_t size = 0;
+    for (const auto& d : m.downloads) size += 300 + d->segments.size() * 64 + TextChars(d->Record(), kDownloadFields);
+    for (const DownloadQueue& q : m.queues) size += 160 + TextChars(q, kQueueFields);
     std::wstring text;
     text.reserve(size);
     for (const auto& d : m.downloads) AppendDownload(text, *d);
