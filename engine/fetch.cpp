@@ -50,16 +50,16 @@ void TakeBack(int64_t* countedBytes, int64_t counted) {
 
 }  // namespace
 
-bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
-                   std::wstring& error, bool countProgress, std::wstring* finalAddress,
-                   std::wstring* contentType, size_t byteCap) {
-    return FetchToMemory(item, HeadersOf(item), address, bytes, error, countProgress ? &item.videoBytes : nullptr,
-                         finalAddress, contentType, byteCap);
+bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes, std::wstring& error,
+                   bool countProgress, std::wstring* finalAddress, std::wstring* contentType,
+                   size_t byteCap) {
+    return FetchToMemory(item, HeadersOf(item), address, bytes, error,
+                         countProgress ? &item.videoBytes : nullptr, finalAddress, contentType, byteCap);
 }
 
 bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
-                   std::string& bytes, std::wstring& error, int64_t* countedBytes,
-                   std::wstring* finalAddress, std::wstring* contentType, size_t byteCap) {
+                   std::string& bytes, std::wstring& error, int64_t* countedBytes, std::wstring* finalAddress,
+                   std::wstring* contentType, size_t byteCap) {
     bytes.clear();
     RequestRecord record;
     DWORD status = 0;

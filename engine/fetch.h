@@ -20,16 +20,14 @@ namespace vonu {
 // bytes are there (the result may exceed the cap by less than 64 KiB). A body shorter than
 // its Content-Length fails. Callers without a download (site grabber, update check) pass a
 // run of their own and the headers they want.
-[[nodiscard]] bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers,
-                                 const std::wstring& address, std::string& bytes, std::wstring& error,
-                                 int64_t* countedBytes, std::wstring* finalAddress,
-                                 std::wstring* contentType, size_t byteCap);
+[[nodiscard]] bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+                                 std::string& bytes, std::wstring& error, int64_t* countedBytes,
+                                 std::wstring* finalAddress, std::wstring* contentType, size_t byteCap);
 
 // For a download: its headers and run; countProgress counts into its video bytes.
 [[nodiscard]] bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
-                                 std::wstring& error, bool countProgress,
-                                 std::wstring* finalAddress, std::wstring* contentType,
-                                 size_t byteCap);
+                                 std::wstring& error, bool countProgress, std::wstring* finalAddress,
+                                 std::wstring* contentType, size_t byteCap);
 
 // The updater's fetch: no limiter; contentLength is the Content-Length header (-1 when
 // absent); every piece is added to `progress`; more than 64 MiB fails with "Download

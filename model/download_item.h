@@ -20,7 +20,7 @@
 namespace vonu {
 
 struct DownloadItem : DownloadRecord, DownloadRun {
-    std::wstring cookie;  // from the browser; never stored
+    std::wstring cookie;      // from the browser; never stored
     std::wstring mapAddress;  // the video's initialisation section
     std::vector<VideoPart> parts;
     std::vector<VideoKey> keys;

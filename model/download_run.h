@@ -28,12 +28,12 @@ struct DownloadRun {
     std::thread worker;
     std::thread probe;
     std::set<RequestRecord*> openRequests;  // ordered by record identity
-    bool restartPending = false;  // a start came while the worker was still stopping
-    int32_t runQueueId = 0;       // queue whose runner started this run; 0: started by hand
-    bool scanning = false;        // the antivirus check runs
-    std::vector<uint8_t> segmentBusy;     // a connection works on that segment
-    std::vector<uint8_t> partInProgress;  // a part worker has taken that video part
-    double speed = 0;  // bytes per second, measured by the manager tick
+    bool restartPending = false;            // a start came while the worker was still stopping
+    int32_t runQueueId = 0;                 // queue whose runner started this run; 0: started by hand
+    bool scanning = false;                  // the antivirus check runs
+    std::vector<uint8_t> segmentBusy;       // a connection works on that segment
+    std::vector<uint8_t> partInProgress;    // a part worker has taken that video part
+    double speed = 0;                       // bytes per second, measured by the manager tick
     int64_t bytesAtStart = 0;
     uint32_t startTick = 0;
     std::deque<SpeedSample> speedWindow;

@@ -134,7 +134,8 @@ std::wstring ListTextLocked(const DownloadManager& m) {
     // One allocation: the keys and numbers of a section take under 300 characters, a
     // segment under 64.
     size_t size = 0;
-    for (const auto& d : m.downloads) size += 300 + d->segments.size() * 64 + TextChars(d->Record(), kDownloadFields);
+    for (const auto& d : m.downloads)
+        size += 300 + d->segments.size() * 64 + TextChars(d->Record(), kDownloadFields);
     for (const DownloadQueue& q : m.queues) size += 160 + TextChars(q, kQueueFields);
     std::wstring text;
     text.reserve(size);
@@ -209,7 +210,8 @@ LoadListResult LoadList(DownloadManager& m, const std::wstring& dataFolder) {
         if (auto item = ReadDownload(s, id)) entries.push_back({&s, id, false, std::move(item)});
     }
 
-    if (entries.empty()) return unreadable(path + L" is not a download list: no download or queue could be read.");
+    if (entries.empty())
+        return unreadable(path + L" is not a download list: no download or queue could be read.");
 
     std::lock_guard guard(m.lock);
     std::unordered_set<int32_t> ids;
