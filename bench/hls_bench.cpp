@@ -58,14 +58,14 @@ double RunVonu(const std::wstring& url, std::wstring& path) {
         Tick(m);
         {
             std::lock_guard guard(m.lock);
-            if (d->State() != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable()) break;
+            if (d->state != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable()) break;
         }
         Sleep(20);
     }
     const double seconds = Now() - began;
     std::lock_guard guard(m.lock);
     path = d->path;
-    if (d->State() != DownloadState::Complete) {
+    if (d->state != DownloadState::Complete) {
         std::fprintf(stderr, "Vonu failed: %s\n", WideToUtf8(d->lastError).c_str());
         return -1;
     }

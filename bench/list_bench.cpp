@@ -42,7 +42,7 @@ void Fill(DownloadManager& m, int count) {
         d->description = L"Desktop image for the office machines";
         d->size = 6'114'656'256LL + i;
         d->resumable = d->probed = true;
-        d->state = i % 5;
+        d->state = static_cast<DownloadState>(i % 5);
         d->added = 134'000'000'000'000'000LL + i;
         d->lastStart = 134'000'000'500'000'000LL + i;
         d->connections = 8;

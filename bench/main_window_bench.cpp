@@ -53,9 +53,8 @@ void FillList(DownloadManager& m) {
             const int64_t end = s == 7 ? d->size - 1 : d->size / 8 * (s + 1) - 1;
             d->segments.push_back({start, end, i < kRunning ? start : (i % 3 == 0 ? end + 1 : start + 1000)});
         }
-        d->state = static_cast<int32_t>(
-            i < kRunning ? DownloadState::Downloading
-                         : (i % 3 == 0 ? DownloadState::Complete : DownloadState::Stopped));
+        d->state = i < kRunning ? DownloadState::Downloading
+                                : (i % 3 == 0 ? DownloadState::Complete : DownloadState::Stopped);
         d->added = 134405910000000000LL + i * 10000000LL;
         d->lastStart = i % 2 ? d->added : 0;
         m.downloads.push_back(d);

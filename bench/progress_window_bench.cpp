@@ -35,7 +35,7 @@ int32_t AddRunningDownload(DownloadManager& m) {
     d->url = L"https://files.example.org/" + d->fileName;
     d->size = kSize;
     d->probed = d->resumable = true;
-    d->state = static_cast<int32_t>(DownloadState::Downloading);
+    d->state = DownloadState::Downloading;
     for (int s = 0; s < kConnections; ++s) {
         const int64_t start = kSize / kConnections * s;
         d->segments.push_back({start, start + kSize / kConnections - 1, start});

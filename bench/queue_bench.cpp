@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
         for (const auto& d : m.downloads) {
             if (d->probe.joinable()) d->probe.join();
             d->queueId = 1;
-            d->state = static_cast<int32_t>(DownloadState::Queued);
+            d->state = DownloadState::Queued;
         }
         m.queues[0].running = true;
     }
@@ -73,7 +73,7 @@ int wmain(int argc, wchar_t** argv) {
     {
         std::lock_guard guard(m.lock);
         for (const auto& d : m.downloads) {
-            if (d->State() == DownloadState::Complete) ++complete;
+            if (d->state == DownloadState::Complete) ++complete;
             else fprintf(stderr, "not complete: %s\n", WideToUtf8(d->lastError).c_str());
             bytes += d->size;
         }

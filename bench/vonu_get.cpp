@@ -138,7 +138,7 @@ int wmain(int argc, wchar_t** argv) {
     {
         std::lock_guard guard(m.lock);
         for (const auto& d : m.downloads)
-            if (d->url == url && d->State() != DownloadState::Complete) item = d;
+            if (d->url == url && d->state != DownloadState::Complete) item = d;
     }
     if (item) {
         Progress(L"Resuming " + url + L"\n");
@@ -182,7 +182,7 @@ int wmain(int argc, wchar_t** argv) {
             done = item->DownloadedBytes();
             size = item->size;
             speed = item->speed;
-            ended = item->State() != DownloadState::Downloading && !item->workerRunning;
+            ended = item->state != DownloadState::Downloading && !item->workerRunning;
         }
         if (!stopping && stopAfter >= 0 && done >= stopAfter && !ended) {
             StopDownload(m, item->id);
@@ -209,7 +209,7 @@ int wmain(int argc, wchar_t** argv) {
     int64_t size = 0, done = 0;
     {
         std::lock_guard guard(m.lock);
-        state = item->State();
+        state = item->state;
         path = item->path;
         error = item->lastError;
         size = item->size;

@@ -42,27 +42,34 @@ bool ReadPiece(const RequestRecord& record, std::vector<char>& buffer, DWORD& go
     return WinHttpReadData(record.request, buffer.data(), std::min(available, kChunk), &got) != FALSE;
 }
 
-void TakeBackVideoBytes(DownloadItem& item, int64_t counted) {
+void TakeBack(int64_t* countedBytes, int64_t counted) {
     if (counted == 0) return;
     std::lock_guard guard(Manager().lock);
-    item.videoBytes -= counted;
+    *countedBytes -= counted;
 }
 
 }  // namespace
 
-bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
-                   std::wstring& error, bool countProgress, std::wstring* finalAddress,
+bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes, std::wstring& error,
+                   bool countProgress, std::wstring* finalAddress, std::wstring* contentType,
+                   size_t byteCap) {
+    return FetchToMemory(item, HeadersOf(item), address, bytes, error,
+                         countProgress ? &item.videoBytes : nullptr, finalAddress, contentType, byteCap);
+}
+
+bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+                   std::string& bytes, std::wstring& error, int64_t* countedBytes, std::wstring* finalAddress,
                    std::wstring* contentType, size_t byteCap) {
     bytes.clear();
     RequestRecord record;
     DWORD status = 0;
-    if (!SendGetFollowingRedirects(item, address, -1, -1, record, status, error)) {
+    if (!SendGetFollowingRedirects(run, headers, address, -1, -1, record, status, error)) {
         ReleaseRequest(record);
         return false;
     }
     if (finalAddress) *finalAddress = FinalAddress(record);
     if (contentType) *contentType = HeaderText(record, WINHTTP_QUERY_CONTENT_TYPE);
-    if (item.cancel.load()) {
+    if (run.cancel.load()) {
         error = L"Cancelled";
         ReleaseRequest(record);
         return false;
@@ -74,25 +81,25 @@ bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string&
         DWORD got = 0;
         if (!ReadPiece(record, buffer, got)) {
             DWORD code = GetLastError();
-            error = item.cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
-            TakeBackVideoBytes(item, counted);
+            error = run.cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
+            TakeBack(countedBytes, counted);
             ReleaseRequest(record);
             return false;
         }
         if (got == 0) {
             if (announced >= 0 && static_cast<int64_t>(bytes.size()) < announced) {
                 error = L"The server sent less data than it announced";
-                TakeBackVideoBytes(item, counted);
+                TakeBack(countedBytes, counted);
                 ReleaseRequest(record);
                 return false;
             }
             ReleaseRequest(record);
             return true;
         }
-        if (countProgress) {
-            TakeBytes(got, item.cancel);  // no lock held here, as the limiter requires
+        if (countedBytes) {
+            TakeBytes(got, run.cancel);  // no lock held here, as the limiter requires
             std::lock_guard guard(Manager().lock);
-            item.videoBytes += got;
+            *countedBytes += got;
             counted += got;
         }
         bytes.append(buffer.data(), got);
@@ -100,9 +107,9 @@ bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string&
             ReleaseRequest(record);
             return true;
         }
-        if (item.cancel.load()) {
+        if (run.cancel.load()) {
             error = L"Cancelled";
-            TakeBackVideoBytes(item, counted);
+            TakeBack(countedBytes, counted);
             ReleaseRequest(record);
             return false;
         }
@@ -113,10 +120,10 @@ bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomi
                      int64_t& contentLength, const std::atomic<bool>& cancel, std::wstring& error) {
     bytes.clear();
     contentLength = -1;
-    DownloadItem item;
+    DownloadRun run;  // the update fetch stops through `cancel`, not through its requests
     RequestRecord record;
     DWORD status = 0;
-    if (!SendGetFollowingRedirects(item, address, -1, -1, record, status, error)) return false;
+    if (!SendGetFollowingRedirects(run, {}, address, -1, -1, record, status, error)) return false;
     contentLength = ContentLength(record);
     if (cancel.load()) {
         error = L"Cancelled";

@@ -8,19 +8,26 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/http_request.h"
 #include "model/download_item.h"
 
 namespace vonu {
 
-// GET following redirects, the whole body into `bytes`. countProgress: every piece passes
-// the speed limiter and is added to the item's video bytes (taken back again when the fetch
-// fails or is cancelled). Stops with success once `byteCap` bytes are there (the result may
-// exceed the cap by less than 64 KiB). A body shorter than its Content-Length fails.
-// Callers without a download (site grabber, update check) pass a fresh DownloadItem.
+// GET following redirects, the whole body into `bytes`. The request registers in `run`, so
+// its cancel flag and CloseOpenRequests stop the fetch. countedBytes (guarded by the manager
+// lock; null: not counted): every piece passes the speed limiter and is added there, and
+// taken back again when the fetch fails or is cancelled. Stops with success once `byteCap`
+// bytes are there (the result may exceed the cap by less than 64 KiB). A body shorter than
+// its Content-Length fails. Callers without a download (site grabber, update check) pass a
+// run of their own and the headers they want.
+[[nodiscard]] bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+                                 std::string& bytes, std::wstring& error, int64_t* countedBytes,
+                                 std::wstring* finalAddress, std::wstring* contentType, size_t byteCap);
+
+// For a download: its headers and run; countProgress counts into its video bytes.
 [[nodiscard]] bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
-                                 std::wstring& error, bool countProgress,
-                                 std::wstring* finalAddress, std::wstring* contentType,
-                                 size_t byteCap);
+                                 std::wstring& error, bool countProgress, std::wstring* finalAddress,
+                                 std::wstring* contentType, size_t byteCap);
 
 // The updater's fetch: no limiter; contentLength is the Content-Length header (-1 when
 // absent); every piece is added to `progress`; more than 64 MiB fails with "Download

@@ -50,7 +50,7 @@ void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& 
         // Anything else stays a temporary file (the next start fetches it again).
         if (!item.video && item.size > 0 &&
             (!SegmentsCoverFinished(item.segments, item.size) || tempLength != item.size)) {
-            item.state = static_cast<int32_t>(DownloadState::Error);
+            item.state = DownloadState::Error;
             item.lastError = kFileIncomplete;
             m.listDirty = true;
             return;
@@ -58,7 +58,7 @@ void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& 
         target = item.path;
         if (PathFileExistsW(target.c_str())) target = UniquePath(target, item.id);
         if (!MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
-            item.state = static_cast<int32_t>(DownloadState::Error);
+            item.state = DownloadState::Error;
             item.lastError = L"Cannot rename the finished file: " + ErrorTextFor(GetLastError());
             m.listDirty = true;
             return;
@@ -79,10 +79,10 @@ void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& 
     std::lock_guard guard(m.lock);
     item.scanning = false;
     if (threat) {
-        item.state = static_cast<int32_t>(DownloadState::Error);
+        item.state = DownloadState::Error;
         item.lastError = L"The antivirus program found a threat in this file";
     } else {
-        item.state = static_cast<int32_t>(DownloadState::Complete);
+        item.state = DownloadState::Complete;
         m.completed.push_back(item.id);
     }
     m.listDirty = true;

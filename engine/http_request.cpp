@@ -75,17 +75,29 @@ DWORD ChooseAuthScheme(DWORD offered) {
 }
 
 // A failed WinHTTP call after a stop reads "Cancelled", whatever WinHTTP said.
-std::wstring FailureText(const DownloadItem& item, DWORD code) {
-    return item.cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
+std::wstring FailureText(const DownloadRun& run, DWORD code) {
+    return run.cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
 }
 
 }  // namespace
 
 RequestRecord::~RequestRecord() { ReleaseRequest(*this); }
 
+RequestHeaders HeadersOf(const DownloadItem& item) {
+    std::lock_guard guard(Manager().lock);
+    return {item.referrer, item.cookie, item.userAgent};
+}
+
 bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring& originHost,
              int64_t rangeStart, int64_t rangeEnd, RequestRecord& record, DWORD& status,
              std::wstring& location, std::wstring& error) {
+    return SendGet(item, HeadersOf(item), address, originHost, rangeStart, rangeEnd, record, status, location,
+                   error);
+}
+
+bool SendGet(DownloadRun& run, const RequestHeaders& requestHeaders, const std::wstring& address,
+             const std::wstring& originHost, int64_t rangeStart, int64_t rangeEnd, RequestRecord& record,
+             DWORD& status, std::wstring& location, std::wstring& error) {
     location.clear();
     status = 0;
     ReleaseRequest(record);  // a record is used for one request at a time
@@ -111,32 +123,28 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
         password = login->password;
     }
 
-    std::wstring referrer, cookie, userAgent;
-    {
-        std::lock_guard guard(Manager().lock);
-        referrer = item.referrer;
-        cookie = item.cookie;
-        userAgent = item.userAgent;
-    }
+    const std::wstring& referrer = requestHeaders.referrer;
+    const std::wstring& cookie = requestHeaders.cookie;
+    const std::wstring& userAgent = requestHeaders.userAgent;
 
     HINTERNET session = HttpSession();
     if (!session) {  // start-up opens it; this covers callers that run before (tools, tests)
         OpenHttpSession();
         session = HttpSession();
     }
-    record.owner = &item;
+    record.owner = &run;
     record.winInet = false;
     record.address = address;
     record.connection = WinHttpConnect(session, host.c_str(), parts.port, 0);
     if (!record.connection) {
-        error = FailureText(item, GetLastError());
+        error = FailureText(run, GetLastError());
         return false;
     }
     HINTERNET request = WinHttpOpenRequest(record.connection, L"GET", path.c_str(), nullptr,
                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
                                            parts.secure ? WINHTTP_FLAG_SECURE : 0);
     if (!request) {
-        error = FailureText(item, GetLastError());
+        error = FailureText(run, GetLastError());
         return false;
     }
     DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
@@ -144,14 +152,14 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
 
     {
         std::lock_guard guard(Manager().lock);
-        if (item.cancel.load()) {
+        if (run.cancel.load()) {
             WinHttpCloseHandle(request);
             record.closed = true;
             error = L"Cancelled";
             return false;
         }
         record.request = request;
-        item.openRequests.insert(&record);
+        run.openRequests.insert(&record);
     }
 
     std::wstring headers;
@@ -188,13 +196,13 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
                                 headers.empty() ? 0 : static_cast<DWORD>(-1), WINHTTP_NO_REQUEST_DATA,
                                 0, 0, 0) ||
             !WinHttpReceiveResponse(request, nullptr)) {
-            error = FailureText(item, GetLastError());
+            error = FailureText(run, GetLastError());
             return false;
         }
         DWORD code = 0, size = sizeof code;
         if (!WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                                  WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX)) {
-            error = FailureText(item, GetLastError());
+            error = FailureText(run, GetLastError());
             return false;
         }
         status = code;
@@ -210,12 +218,12 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
             }
             DWORD offered = 0, first = 0, target = 0;
             if (!WinHttpQueryAuthSchemes(request, &offered, &first, &target)) {
-                error = FailureText(item, GetLastError());
+                error = FailureText(run, GetLastError());
                 return false;
             }
             if (!WinHttpSetCredentials(request, target, ChooseAuthScheme(offered), user.c_str(),
                                        password.c_str(), nullptr)) {
-                error = FailureText(item, GetLastError());
+                error = FailureText(run, GetLastError());
                 return false;
             }
             credentialsSent = true;
@@ -244,11 +252,17 @@ bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring
 bool SendGetFollowingRedirects(DownloadItem& item, const std::wstring& address, int64_t rangeStart,
                                int64_t rangeEnd, RequestRecord& record, DWORD& status,
                                std::wstring& error) {
+    return SendGetFollowingRedirects(item, HeadersOf(item), address, rangeStart, rangeEnd, record, status, error);
+}
+
+bool SendGetFollowingRedirects(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+                               int64_t rangeStart, int64_t rangeEnd, RequestRecord& record, DWORD& status,
+                               std::wstring& error) {
     const std::wstring origin = HostOfAddress(address);
     std::wstring current = address;
     for (int redirects = 0;;) {
         std::wstring location;
-        if (!SendGet(item, current, origin, rangeStart, rangeEnd, record, status, location, error))
+        if (!SendGet(run, headers, current, origin, rangeStart, rangeEnd, record, status, location, error))
             return false;
         if (location.empty()) return true;
         std::wstring next = ResolveAddress(current, location);
@@ -261,7 +275,7 @@ bool SendGetFollowingRedirects(DownloadItem& item, const std::wstring& address, 
         }
         current = std::move(next);
         ReleaseRequest(record);
-        if (item.cancel.load()) {
+        if (run.cancel.load()) {
             error = L"Cancelled";
             return false;
         }

@@ -3,8 +3,8 @@
 // logins, the proxy of the session, redirects followed by hand, and every failure as one
 // English sentence.
 //
-// Cancellation: every request in flight is registered in its item's open requests (under
-// the manager lock). A stop sets the item's cancel flag and calls CloseOpenRequests, which
+// Cancellation: every request in flight is registered in its run's open requests (under
+// the manager lock). A stop sets the run's cancel flag and calls CloseOpenRequests, which
 // closes each request handle exactly once; the thread blocked on it then fails with
 // "Cancelled" (on Windows at once; under Wine a read blocked on a silent server returns only
 // at the receive time-out).
@@ -22,7 +22,7 @@ namespace vonu {
 // One open request. The caller owns it (usually on its stack), hands it to SendGet and
 // releases it with ReleaseRequest once the body has been read.
 struct RequestRecord {
-    DownloadItem* owner = nullptr;  // whose open requests hold this record; null when released
+    DownloadRun* owner = nullptr;  // whose open requests hold this record; null when released
     // HINTERNET of WinHTTP or of WinINet (the two headers cannot meet in one file).
     void* connection = nullptr;
     void* request = nullptr;
@@ -36,10 +36,27 @@ struct RequestRecord {
     ~RequestRecord();  // releases what is still held
 };
 
+// What a request sends of its own besides the range: empty fields send nothing (an empty
+// user agent sends the program's own); the cookie goes to the origin host only.
+struct RequestHeaders {
+    std::wstring referrer;
+    std::wstring cookie;
+    std::wstring userAgent;
+};
+
+// The download's headers, read under the manager lock (take it not).
+RequestHeaders HeadersOf(const DownloadItem& item);
+
 // One GET, no redirect followed. rangeStart -1: no Range header; rangeEnd -1: open range.
 // True: the response is final (status below 400), or a redirect whose raw Location value is
 // in `location`. False: `error` holds the sentence. Either way release the record after.
 [[nodiscard]] bool SendGet(DownloadItem& item, const std::wstring& address,
+                           const std::wstring& originHost, int64_t rangeStart, int64_t rangeEnd,
+                           RequestRecord& record, DWORD& status, std::wstring& location,
+                           std::wstring& error);
+// The same for a request that serves no download, or headers the caller already has: the
+// request registers in `run`, whose cancel flag and CloseOpenRequests stop it.
+[[nodiscard]] bool SendGet(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
                            const std::wstring& originHost, int64_t rangeStart, int64_t rangeEnd,
                            RequestRecord& record, DWORD& status, std::wstring& location,
                            std::wstring& error);
@@ -49,6 +66,10 @@ struct RequestRecord {
 [[nodiscard]] bool SendGetFollowingRedirects(DownloadItem& item, const std::wstring& address,
                                              int64_t rangeStart, int64_t rangeEnd,
                                              RequestRecord& record, DWORD& status,
+                                             std::wstring& error);
+[[nodiscard]] bool SendGetFollowingRedirects(DownloadRun& run, const RequestHeaders& headers,
+                                             const std::wstring& address, int64_t rangeStart,
+                                             int64_t rangeEnd, RequestRecord& record, DWORD& status,
                                              std::wstring& error);
 
 // A response header's value (WINHTTP_QUERY_*), empty when absent. At most 65,536 characters:

@@ -68,7 +68,7 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
     item->video = IsPlaylistAddress(address);
     item->category = CategoryForFileName(m, item->fileName);
     item->path = UniquePath(FolderForCategory(m, item->category) + L"\\" + item->fileName, item->id);
-    item->state = static_cast<int32_t>(DownloadState::Stopped);
+    item->state = DownloadState::Stopped;
     item->probing.exchange(true);
     m.downloads.push_back(item);
     m.listDirty = true;

@@ -30,7 +30,7 @@ constexpr uint32_t kWaitStepMs = 100;
 
 std::atomic<uint32_t> g_delays[4] = {2000, 4000, 8000, 15000};
 
-void SetState(DownloadItem& item, DownloadState s) { item.state = static_cast<int32_t>(s); }
+void SetState(DownloadItem& item, DownloadState s) { item.state = s; }
 
 // Sleeps up to `ms` in 100 ms steps; false when the run began ending meanwhile.
 bool WaitUnlessEnding(const TransferRun& run, uint32_t ms) {
@@ -360,7 +360,7 @@ void EndRun(std::shared_ptr<DownloadItem>& item, DownloadManager& m, bool setupG
         d.segmentBusy.assign(d.segments.size(), 0);
         d.speed = 0;
         if (d.cancel) {
-            if (d.State() == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
+            if (d.state == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
         } else if (!setupGood) {
             SetState(d, DownloadState::Error);
             if (d.lastError.empty()) d.lastError = L"Download failed";

@@ -34,7 +34,7 @@ constexpr int kMaxPartWorkers = 8;
 
 std::atomic<uint32_t> g_delays[3] = {1000, 2000, 3000};
 
-void SetState(DownloadItem& item, DownloadState s) { item.state = static_cast<int32_t>(s); }
+void SetState(DownloadItem& item, DownloadState s) { item.state = s; }
 
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -335,7 +335,7 @@ void RunVideoTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
         DownloadItem& d = *item;
         d.speed = 0;
         if (d.cancel.load()) {
-            if (d.State() == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
+            if (d.state == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
         } else if (setup && !d.partDone.empty() &&
                    std::all_of(d.partDone.begin(), d.partDone.end(), [](uint8_t f) { return f != 0; })) {
             join = true;

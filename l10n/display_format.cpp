@@ -28,8 +28,6 @@ constexpr UnitForms kMegabytesPerSecond{L"%.2f MB/sec", L"\u200F%.2f م.ب/ث"};
 
 const wchar_t* Form(const UnitForms& forms) { return IsArabicInterface() ? forms.arabic : forms.english; }
 
-DownloadState StateOf(const DownloadSnapshot& d) { return static_cast<DownloadState>(d.state); }
-
 std::wstring PercentText(const DownloadSnapshot& d) { return FormatText(L"%.2f%%", PercentDone(d)); }
 
 }  // namespace
@@ -49,7 +47,7 @@ std::wstring SpeedText(double bytesPerSecond) {
 }
 
 std::wstring TimeLeftText(const DownloadSnapshot& d) {
-    if (StateOf(d) != DownloadState::Downloading || !(d.speed >= 1.0) || d.scanning) return {};
+    if (d.state != DownloadState::Downloading || !(d.speed >= 1.0) || d.scanning) return {};
 
     double remaining = 0;
     if (d.video && d.partCount >= 1) {
@@ -96,14 +94,14 @@ std::wstring DateText(int64_t fileTime) {
 }
 
 double PercentDone(const DownloadSnapshot& d) {
-    if (StateOf(d) == DownloadState::Complete) return 100.0;
+    if (d.state == DownloadState::Complete) return 100.0;
     if (d.video && d.partCount > 0) return d.partsDone * 100.0 / d.partCount;
     if (d.size <= 0) return 0.0;
     return std::min(100.0, static_cast<double>(d.downloaded) * 100.0 / static_cast<double>(d.size));
 }
 
 std::wstring StatusText(const DownloadSnapshot& d) {
-    switch (StateOf(d)) {
+    switch (d.state) {
         case DownloadState::Queued:
             return Translate(L"Queued");
         case DownloadState::Downloading:

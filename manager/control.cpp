@@ -16,7 +16,7 @@
 namespace vonu {
 namespace {
 
-void SetState(DownloadItem& item, DownloadState s) { item.state = static_cast<int32_t>(s); }
+void SetState(DownloadItem& item, DownloadState s) { item.state = s; }
 
 int64_t NowFileTime() {
     FILETIME ft;
@@ -41,7 +41,7 @@ void JoinThreads(DownloadItem& item) {
 
 void StartLocked(DownloadManager& m, const std::shared_ptr<DownloadItem>& item) {
     DownloadItem& d = *item;
-    if (d.State() == DownloadState::Complete) return;
+    if (d.state == DownloadState::Complete) return;
     if (d.workerRunning) {
         // Still running. After a stop it is on its way out: run again once it has gone.
         if (d.cancel) {
@@ -88,7 +88,7 @@ void StartDownload(DownloadManager& m, int32_t id) {
 void StopLocked(DownloadManager& m, DownloadItem& item) {
     CancelLocked(item);
     item.runQueueId = 0;
-    if (item.State() == DownloadState::Downloading || item.State() == DownloadState::Queued)
+    if (item.state == DownloadState::Downloading || item.state == DownloadState::Queued)
         SetState(item, DownloadState::Stopped);
     m.listDirty = true;
 }
@@ -102,7 +102,7 @@ void StopAll(DownloadManager& m) {
     std::lock_guard guard(m.lock);
     for (DownloadQueue& q : m.queues) q.running = false;
     for (const auto& item : m.downloads)
-        if (item->State() == DownloadState::Downloading || item->workerRunning) StopLocked(m, *item);
+        if (item->state == DownloadState::Downloading || item->workerRunning) StopLocked(m, *item);
     m.listDirty = true;
 }
 
@@ -122,7 +122,7 @@ void RemoveDownload(DownloadManager& m, int32_t id, bool deleteFinishedFile) {
         auto it = std::find(m.downloads.begin(), m.downloads.end(), item);
         if (it != m.downloads.end()) m.downloads.erase(it);
         path = item->path;
-        state = item->State();
+        state = item->state;
         m.listDirty = true;
     }
     // An item without a path has no files; ".vonu" alone would name a file in the current folder.
@@ -134,9 +134,9 @@ void RemoveDownload(DownloadManager& m, int32_t id, bool deleteFinishedFile) {
 void MoveToQueue(DownloadManager& m, int32_t id, int32_t queueId) {
     std::lock_guard guard(m.lock);
     auto item = m.FindLocked(id);
-    if (!item || item->State() == DownloadState::Complete || !m.FindQueueLocked(queueId)) return;
+    if (!item || item->state == DownloadState::Complete || !m.FindQueueLocked(queueId)) return;
     item->queueId = queueId;
-    if (item->State() == DownloadState::Stopped || item->State() == DownloadState::Error)
+    if (item->state == DownloadState::Stopped || item->state == DownloadState::Error)
         SetState(*item, DownloadState::Queued);
     m.listDirty = true;
 }
@@ -146,7 +146,7 @@ void RemoveFromQueue(DownloadManager& m, int32_t id) {
     auto item = m.FindLocked(id);
     if (!item) return;
     item->queueId = 0;
-    if (item->State() == DownloadState::Queued) SetState(*item, DownloadState::Stopped);
+    if (item->state == DownloadState::Queued) SetState(*item, DownloadState::Stopped);
     m.listDirty = true;
 }
 
@@ -168,8 +168,8 @@ void ChangeAddress(DownloadManager& m, int32_t id, const std::wstring& address, 
     auto item = m.FindLocked(id);
     if (!item) return;
     item->description = description;
-    if (!item->workerRunning && item->State() != DownloadState::Downloading &&
-        item->State() != DownloadState::Complete && !address.empty() && address != item->url &&
+    if (!item->workerRunning && item->state != DownloadState::Downloading &&
+        item->state != DownloadState::Complete && !address.empty() && address != item->url &&
         IsWebAddress(address)) {
         item->url = address;
         item->cookie.clear();
@@ -191,7 +191,7 @@ void StopQueueLocked(DownloadManager& m, DownloadQueue& queue) {
     queue.running = false;
     const int32_t id = queue.id;
     for (const auto& item : m.downloads) {
-        if (item->runQueueId != id || item->State() != DownloadState::Downloading) continue;
+        if (item->runQueueId != id || item->state != DownloadState::Downloading) continue;
         StopLocked(m, *item);
         SetState(*item, DownloadState::Queued);  // it waits for the queue's next run
     }
@@ -233,7 +233,7 @@ WriteResult StopEverything(DownloadManager& m, const std::wstring& dataFolder) {
         for (DownloadQueue& q : m.queues) q.running = false;
         for (const auto& item : m.downloads) {
             CancelLocked(*item);
-            if (item->State() == DownloadState::Downloading) SetState(*item, DownloadState::Stopped);
+            if (item->state == DownloadState::Downloading) SetState(*item, DownloadState::Stopped);
         }
         items = m.downloads;
     }
@@ -241,7 +241,7 @@ WriteResult StopEverything(DownloadManager& m, const std::wstring& dataFolder) {
     {
         std::lock_guard guard(m.lock);
         for (const auto& item : m.downloads)
-            if (item->State() == DownloadState::Downloading) SetState(*item, DownloadState::Stopped);
+            if (item->state == DownloadState::Downloading) SetState(*item, DownloadState::Stopped);
     }
     return SaveList(m, dataFolder, true);
 }

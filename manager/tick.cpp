@@ -28,7 +28,7 @@ void ReapAndMeasure(DownloadManager& m, uint32_t now) {
         if (!item->workerRunning && item->worker.joinable()) item->worker.join();
         if (!item->probing && item->probe.joinable()) item->probe.join();
         if (item->restartPending && !item->workerRunning) StartLocked(m, item);
-        if (item->State() == DownloadState::Downloading) {
+        if (item->state == DownloadState::Downloading) {
             m.listDirty = true;
             AddSpeedSample(*item, now, item->DownloadedBytes());
         } else {
@@ -56,11 +56,11 @@ void RunQueue(DownloadManager& m, DownloadQueue& q, int minute, int32_t stamp, i
 
     int32_t active = 0;
     for (const auto& item : m.downloads)
-        if (item->runQueueId == q.id && item->State() == DownloadState::Downloading) ++active;
+        if (item->runQueueId == q.id && item->state == DownloadState::Downloading) ++active;
     bool waiting = false;
     for (size_t i = 0; i < m.downloads.size(); ++i) {
         const std::shared_ptr<DownloadItem> item = m.downloads[i];
-        if (item->State() != DownloadState::Queued || item->queueId != q.id) continue;
+        if (item->state != DownloadState::Queued || item->queueId != q.id) continue;
         waiting = true;
         if (active < q.maxActive) {
             StartLocked(m, item);

@@ -10,10 +10,10 @@ void NoEngineWorker(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
     {
         std::lock_guard guard(m.lock);
         if (item->cancel) {
-            if (item->State() == DownloadState::Downloading && !item->restartPending)
-                item->state = static_cast<int32_t>(DownloadState::Stopped);
+            if (item->state == DownloadState::Downloading && !item->restartPending)
+                item->state = DownloadState::Stopped;
         } else {
-            item->state = static_cast<int32_t>(DownloadState::Error);
+            item->state = DownloadState::Error;
             item->lastError = L"Downloading is not available in this build.";
             item->runQueueId = 0;
         }

@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "model/ini_fields.h"
 #include "model/ini_file.h"
 #include "model/text_case.h"
 #include "model/user_lists.h"
@@ -11,6 +12,13 @@ namespace {
 
 constexpr int kMaxCategories = 100;
 constexpr size_t kMaxValueChars = 32767;  // a path or a types list; longer is not ours
+
+// The keys of a "[Cat" + index + "]" section, in the order they are written.
+const IniField<Category> kCategoryFields[] = {
+    {L"Name", &Category::name},
+    {L"Types", &Category::types},
+    {L"Folder", &Category::folder},
+};
 
 }  // namespace
 
@@ -87,20 +95,21 @@ void LoadCategoriesLocked(DownloadManager& m, const std::wstring& categoriesPath
     if (!file.ok) return;  // missing or unreadable: the built-ins alone
     for (int index = 0; index < kMaxCategories; ++index) {
         const IniSection* section = FindSection(file.sections, L"Cat" + std::to_wstring(index));
-        const std::wstring name = section ? section->Get(L"Name") : std::wstring();
-        if (name.empty()) break;  // a gap ends the list
+        Category stored;
+        if (section) ReadIniFields(stored, *section, kCategoryFields);
+        if (stored.name.empty()) break;  // a gap ends the list
         Category* category = nullptr;
         for (Category& c : m.categories)
-            if (c.name == name) {
+            if (c.name == stored.name) {
                 category = &c;
                 break;
             }
         if (!category) {
-            m.categories.push_back({name, L"", L"", false});
+            m.categories.push_back({stored.name, L"", L"", false});
             category = &m.categories.back();
         }
-        if (name != kGeneralCategory) category->types = section->Get(L"Types");
-        category->folder = section->Get(L"Folder");
+        if (stored.name != kGeneralCategory) category->types = stored.types;  // General has none
+        category->folder = stored.folder;
     }
 }
 
@@ -108,9 +117,7 @@ std::wstring CategoriesText(const std::vector<Category>& categories) {
     std::wstring text;
     for (size_t i = 0; i < categories.size(); ++i) {
         text += L"[Cat" + std::to_wstring(i) + L"]\r\n";
-        AppendIniLine(text, L"Name", categories[i].name);
-        AppendIniLine(text, L"Types", categories[i].types);
-        AppendIniLine(text, L"Folder", categories[i].folder);
+        AppendIniFields(text, categories[i], kCategoryFields);
     }
     return text;
 }

@@ -18,32 +18,14 @@ DownloadManager& Manager() {
 }
 
 void FillSnapshot(const DownloadItem& item, DownloadSnapshot& s) {
-    s.id = item.id;
-    s.url = item.url;  // assignments reuse the target's storage
-    s.fileName = item.fileName;
-    s.path = item.path;
-    s.category = item.category;
-    s.description = item.description;
-    s.lastError = item.lastError;
-    s.referrer = item.referrer;
-    s.size = item.size;
+    static_cast<DownloadRecord&>(s) = item.Record();  // reuses the target's string storage
     s.downloaded = item.DownloadedBytes();
-    s.resumable = item.resumable;
-    s.probed = item.probed;
     s.probing = item.probing.load();
-    s.state = item.state;
     s.speed = item.speed;
-    s.added = item.added;
-    s.lastStart = item.lastStart;
-    s.segments = item.segments;
     s.busySegments.clear();
     for (size_t i = 0; i < item.segmentBusy.size() && i < item.segments.size(); ++i)
         if (item.segmentBusy[i]) s.busySegments.push_back(static_cast<int32_t>(i));
-    s.connections = item.connections;
-    s.queueId = item.queueId;
-    s.video = item.video;
     s.scanning = item.scanning;
-    s.partCount = item.partCount;
     s.partsDone = static_cast<int32_t>(
         std::count_if(item.partDone.begin(), item.partDone.end(), [](uint8_t d) { return d != 0; }));
 }

@@ -59,6 +59,8 @@ struct DownloadQueue {
     int32_t after = 0;        // a QueueEndAction
     int32_t lastStartStamp = -1;  // date stamp (see DateStamp) of the last fired start
     int32_t lastStopStamp = -1;
+
+    bool operator==(const DownloadQueue&) const = default;
 };
 
 // The date stamp the scheduler compares: year * 400 + month * 32 + day of month.

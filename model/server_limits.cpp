@@ -12,6 +12,8 @@ namespace vonu {
 namespace {
 
 constexpr DWORD kBufferChars = 65536;
+constexpr wchar_t kSection[] = L"Main";
+constexpr wchar_t kKey[] = L"ServerLimits";  // in settings.ini, beside the settings
 
 // Like _wtoi: optional blanks and sign, then digits; saturates instead of overflowing.
 int64_t LeadingNumber(std::wstring_view s) {
@@ -66,7 +68,7 @@ void ReplaceServerLimits(DownloadManager& m, std::vector<ServerLimit> limits) {
 
 void LoadServerLimitsLocked(DownloadManager& m, const std::wstring& settingsPath) {
     std::wstring buffer(kBufferChars, L'\0');
-    DWORD n = GetPrivateProfileStringW(L"Main", L"ServerLimits", L"", buffer.data(), kBufferChars,
+    DWORD n = GetPrivateProfileStringW(kSection, kKey, L"", buffer.data(), kBufferChars,
                                        settingsPath.c_str());
     buffer.resize(n);
     if (n == kBufferChars - 1) {
@@ -79,7 +81,7 @@ void LoadServerLimitsLocked(DownloadManager& m, const std::wstring& settingsPath
 
 void SaveServerLimits(const std::wstring& settingsPath, const std::wstring& value) {
     if (!PathFileExistsW(settingsPath.c_str()) && !WriteWholeFile(settingsPath, L"[Main]\r\n").ok) return;
-    WritePrivateProfileStringW(L"Main", L"ServerLimits", value.c_str(), settingsPath.c_str());
+    WritePrivateProfileStringW(kSection, kKey, value.c_str(), settingsPath.c_str());
 }
 
 }  // namespace vonu

@@ -7,9 +7,12 @@
 #include <climits>
 #include <cwctype>
 #include <optional>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "model/data_folder.h"
+#include "model/ini_fields.h"
 #include "model/list_file.h"
 #include "model/user_lists.h"
 #include "model/whole_file_writer.h"
@@ -49,33 +52,62 @@ std::optional<int64_t> ReadNumber(const std::wstring& path, const wchar_t* key) 
     return negative ? -value : value;
 }
 
-int64_t Clamp(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
+// One key of [Main]. Numbers and flags take `fallback` when the key is absent or does not
+// start with a number; text takes the stored value, or keeps the field's value when
+// keepIfEmpty and the stored value is empty. Values longer than bufferChars are cut to fit,
+// as the profile functions do.
+struct SettingsField {
+    IniField<DownloadManager> field;
+    int64_t fallback = 0;
+    size_t bufferChars = 1024;
+    bool keepIfEmpty = false;
+    bool written = true;  // UpdateUrl is read only; the user never sets it here
+};
 
-int64_t ReadInt(const std::wstring& path, const wchar_t* key, int64_t fallback, int64_t lo,
-                int64_t hi) {
-    return Clamp(ReadNumber(path, key).value_or(fallback), lo, hi);
-}
+using M = DownloadManager;
 
-bool ReadBool(const std::wstring& path, const wchar_t* key, bool fallback) {
-    auto v = ReadNumber(path, key);
-    return v ? *v != 0 : fallback;
-}
+// In the order the writer writes them.
+const SettingsField kSettings[] = {
+    {{L"MaxConn", &M::MaxConn, 1, 32}, 8},
+    {{L"MaxActive", &M::MaxActive, 1, 10}, 3},
+    {{L"SpeedLimitKB", &M::SpeedLimitKB, INT32_MIN, INT32_MAX}, 0},
+    {{L"LimiterOn", &M::LimiterOn}, 0},
+    {{L"ShowProgress", &M::ShowProgress}, 1},
+    {{L"ShowComplete", &M::ShowComplete}, 1},
+    {{L"BaseDir", &M::BaseDir}, 0, 520, true},
+    {{L"Clipboard", &M::Clipboard}, 1},
+    {{L"MinToTray", &M::MinToTray}, 1},
+    {{L"Language", &M::Language}},
+    {{L"ProxyMode", &M::ProxyMode, 0, 3}, 0},
+    {{L"Proxy", &M::Proxy}},
+    {{L"ScanOn", &M::ScanOn}, 0},
+    {{L"ScanExe", &M::ScanExe}, 0, 1024, true},
+    {{L"ScanArgs", &M::ScanArgs}, 0, 1024, true},
+    {{L"CheckUpdates", &M::CheckUpdates}, 1},
+    {{L"LastUpdateCheck", &M::LastUpdateCheck}, 0},
+    {{L"SkipVersion", &M::SkipVersion}},
+    {{L"Sound", &M::Sound}, 0},
+    {{L"MaxPerServer", &M::MaxPerServer, 0, 32}, 0},
+    {{L"PacUrl", &M::PacUrl}},
+    {{L"UpdateUrl", &M::UpdateUrl}, 0, 1024, false, false},
+};
 
-// An empty stored value keeps the current (default) value.
-void ReadNonEmpty(const std::wstring& path, const wchar_t* key, size_t bufferChars,
-                  std::wstring& field) {
-    std::wstring v = ReadString(path, key, bufferChars);
-    if (!v.empty()) field = v;
-}
-
-void Write(const std::wstring& path, const wchar_t* key, const std::wstring& value) {
-    WritePrivateProfileStringW(kSection, key, value.c_str(), path.c_str());
-}
-void Write(const std::wstring& path, const wchar_t* key, int64_t value) {
-    Write(path, key, std::to_wstring(value));
-}
-void WriteBool(const std::wstring& path, const wchar_t* key, bool value) {
-    Write(path, key, std::wstring(value ? L"1" : L"0"));
+void ReadSetting(DownloadManager& m, const std::wstring& path, const SettingsField& s) {
+    std::visit(
+        [&](auto member) {
+            using T = std::decay_t<decltype(m.*member)>;
+            T& v = m.*member;
+            if constexpr (std::is_same_v<T, std::wstring>) {
+                std::wstring text = ReadString(path, s.field.key, s.bufferChars);
+                if (!text.empty() || !s.keepIfEmpty) v = std::move(text);
+            } else if constexpr (std::is_same_v<T, bool>) {
+                v = ReadNumber(path, s.field.key).value_or(s.fallback) != 0;
+            } else if constexpr (std::is_integral_v<T>) {
+                const int64_t n = ReadNumber(path, s.field.key).value_or(s.fallback);
+                v = static_cast<T>(ClampNumber(n, s.field.lo, s.field.hi));
+            }
+        },
+        s.field.member);
 }
 
 }  // namespace
@@ -90,28 +122,7 @@ std::wstring DefaultScanArgs() { return L"-Scan -ScanType 3 -File \"[file]\""; }
 
 void LoadSettings(DownloadManager& m, const std::wstring& p) {
     if (!PathFileExistsW(p.c_str())) return;
-    m.MaxConn = static_cast<uint32_t>(ReadInt(p, L"MaxConn", 8, 1, 32));
-    m.MaxActive = static_cast<uint32_t>(ReadInt(p, L"MaxActive", 3, 1, 10));
-    m.SpeedLimitKB = static_cast<int32_t>(ReadInt(p, L"SpeedLimitKB", 0, INT32_MIN, INT32_MAX));
-    m.LimiterOn = ReadBool(p, L"LimiterOn", false);
-    m.ShowProgress = ReadBool(p, L"ShowProgress", true);
-    m.ShowComplete = ReadBool(p, L"ShowComplete", true);
-    ReadNonEmpty(p, L"BaseDir", 520, m.BaseDir);
-    m.Clipboard = ReadBool(p, L"Clipboard", true);
-    m.MinToTray = ReadBool(p, L"MinToTray", true);
-    m.Language = ReadString(p, L"Language", 1024);
-    m.ProxyMode = static_cast<uint32_t>(ReadInt(p, L"ProxyMode", 0, 0, 3));
-    m.Proxy = ReadString(p, L"Proxy", 1024);
-    m.ScanOn = ReadBool(p, L"ScanOn", false);
-    ReadNonEmpty(p, L"ScanExe", 1024, m.ScanExe);
-    ReadNonEmpty(p, L"ScanArgs", 1024, m.ScanArgs);
-    m.CheckUpdates = ReadBool(p, L"CheckUpdates", true);
-    m.LastUpdateCheck = ReadNumber(p, L"LastUpdateCheck").value_or(0);
-    m.SkipVersion = ReadString(p, L"SkipVersion", 1024);
-    m.Sound = ReadBool(p, L"Sound", false);
-    m.MaxPerServer = static_cast<int32_t>(ReadInt(p, L"MaxPerServer", 0, 0, 32));
-    m.PacUrl = ReadString(p, L"PacUrl", 1024);
-    m.UpdateUrl = ReadString(p, L"UpdateUrl", 1024);
+    for (const SettingsField& s : kSettings) ReadSetting(m, p, s);
 }
 
 void SaveSettings(const DownloadManager& m, const std::wstring& p) {
@@ -119,27 +130,13 @@ void SaveSettings(const DownloadManager& m, const std::wstring& p) {
     // every non-ANSI character (an Arabic folder name, say). If even that fails, write
     // nothing rather than an ANSI file.
     if (!PathFileExistsW(p.c_str()) && !WriteWholeFile(p, L"[Main]\r\n").ok) return;
-    Write(p, L"MaxConn", m.MaxConn);
-    Write(p, L"MaxActive", m.MaxActive);
-    Write(p, L"SpeedLimitKB", m.SpeedLimitKB);
-    WriteBool(p, L"LimiterOn", m.LimiterOn);
-    WriteBool(p, L"ShowProgress", m.ShowProgress);
-    WriteBool(p, L"ShowComplete", m.ShowComplete);
-    Write(p, L"BaseDir", m.BaseDir);
-    WriteBool(p, L"Clipboard", m.Clipboard);
-    WriteBool(p, L"MinToTray", m.MinToTray);
-    Write(p, L"Language", m.Language);
-    Write(p, L"ProxyMode", m.ProxyMode);
-    Write(p, L"Proxy", m.Proxy);
-    WriteBool(p, L"ScanOn", m.ScanOn);
-    Write(p, L"ScanExe", m.ScanExe);
-    Write(p, L"ScanArgs", m.ScanArgs);
-    WriteBool(p, L"CheckUpdates", m.CheckUpdates);
-    Write(p, L"LastUpdateCheck", m.LastUpdateCheck);
-    Write(p, L"SkipVersion", m.SkipVersion);
-    WriteBool(p, L"Sound", m.Sound);
-    Write(p, L"MaxPerServer", m.MaxPerServer);
-    Write(p, L"PacUrl", m.PacUrl);
+    std::wstring value;
+    for (const SettingsField& s : kSettings) {
+        if (!s.written) continue;
+        value.clear();
+        AppendIniValue(value, m, s.field);
+        WritePrivateProfileStringW(kSection, s.field.key, value.c_str(), p.c_str());
+    }
 }
 
 void LoadAllState(DownloadManager& m, const std::wstring& dataFolder) {

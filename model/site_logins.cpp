@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include "model/ini_fields.h"
 #include "model/ini_file.h"
 
 namespace vonu {
@@ -75,15 +76,28 @@ void ReplaceLogins(DownloadManager& m, std::vector<SiteLogin> logins) {
     m.logins = std::move(logins);
 }
 
+namespace {
+
+// The keys of a "[Login" + index + "]" section, in the order they are written. The
+// password is stored protected, as hexadecimal.
+const IniField<SiteLogin> kLoginFields[] = {
+    {L"Site", &SiteLogin::site},
+    {L"User", &SiteLogin::user},
+    {L"Pass", &SiteLogin::password, INT64_MIN, INT64_MAX, ProtectPassword, UnprotectPassword},
+};
+
+}  // namespace
+
 void LoadLoginsLocked(DownloadManager& m, const std::wstring& loginsPath) {
     m.logins.clear();
     IniReadResult file = ReadIniFile(loginsPath, kMaxValueChars, 16u * 1024 * 1024);
     if (!file.ok) return;
     for (int index = 0; index < kMaxLogins; ++index) {
         const IniSection* section = FindSection(file.sections, L"Login" + std::to_wstring(index));
-        const std::wstring site = section ? section->Get(L"Site") : std::wstring();
-        if (site.empty()) break;
-        m.logins.push_back({site, section->Get(L"User"), UnprotectPassword(section->Get(L"Pass"))});
+        SiteLogin login;
+        if (section) ReadIniFields(login, *section, kLoginFields);
+        if (login.site.empty()) break;
+        m.logins.push_back(std::move(login));
     }
 }
 
@@ -91,9 +105,7 @@ std::wstring LoginsText(const std::vector<SiteLogin>& logins) {
     std::wstring text;
     for (size_t i = 0; i < logins.size(); ++i) {
         text += L"[Login" + std::to_wstring(i) + L"]\r\n";
-        AppendIniLine(text, L"Site", logins[i].site);
-        AppendIniLine(text, L"User", logins[i].user);
-        AppendIniLine(text, L"Pass", ProtectPassword(logins[i].password));
+        AppendIniFields(text, logins[i], kLoginFields);
     }
     return text;
 }

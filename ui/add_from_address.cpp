@@ -37,7 +37,7 @@ DuplicateOutcome HandleDuplicate(MainWindow& w, int32_t existing, bool fromOutsi
     if (!d) return DuplicateOutcome::AddNew;  // gone meanwhile: the address is new again
     if (fromOutside || MainWindowHidden(w)) BringMainWindowForward(w);
     const HWND window = w.window;
-    const bool complete = d->state == static_cast<int32_t>(DownloadState::Complete);
+    const bool complete = d->state == DownloadState::Complete;
     const std::optional<DuplicateChoice> choice = AskAboutDuplicate(window, d->fileName, complete);
     if (!StillOpen(window, w)) return DuplicateOutcome::WindowGone;
     if (!choice) return DuplicateOutcome::Done;

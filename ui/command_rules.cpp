@@ -7,8 +7,6 @@
 namespace vonu {
 namespace {
 
-DownloadState StateOf(const DownloadSnapshot* d) { return static_cast<DownloadState>(d->state); }
-
 template <typename F>
 bool AnySelected(const CommandContext& c, F test) {
     return std::any_of(c.selected.begin(), c.selected.end(), test);
@@ -27,27 +25,27 @@ bool QueueRunning(const std::vector<DownloadQueue>& queues, int32_t id) {
 }
 
 bool CanOpen(const CommandContext& c) {
-    return c.selected.size() == 1 && StateOf(c.selected[0]) == DownloadState::Complete;
+    return c.selected.size() == 1 && c.selected[0]->state == DownloadState::Complete;
 }
 
 bool CanOpenFolder(const CommandContext& c) { return c.selected.size() == 1; }
 
 bool CanResume(const CommandContext& c) {
     return AnySelected(c, [](const DownloadSnapshot* d) {
-        const DownloadState s = StateOf(d);
+        const DownloadState s = d->state;
         return s == DownloadState::Queued || s == DownloadState::Stopped || s == DownloadState::Error;
     });
 }
 
 bool CanStop(const CommandContext& c) {
     return AnySelected(c, [](const DownloadSnapshot* d) {
-        const DownloadState s = StateOf(d);
+        const DownloadState s = d->state;
         return s == DownloadState::Downloading || s == DownloadState::Queued;
     });
 }
 
 bool CanShowProgress(const CommandContext& c) {
-    return c.selected.size() == 1 && StateOf(c.selected[0]) != DownloadState::Complete;
+    return c.selected.size() == 1 && c.selected[0]->state != DownloadState::Complete;
 }
 
 bool CanShowProperties(const CommandContext& c) { return c.selected.size() == 1; }
@@ -56,13 +54,13 @@ bool CanDelete(const CommandContext& c) { return !c.selected.empty(); }
 
 bool CanStopAll(const CommandContext& c) {
     return AnyDownload(c, [](const DownloadSnapshot& d) {
-        return d.state == static_cast<int32_t>(DownloadState::Downloading);
+        return d.state == DownloadState::Downloading;
     });
 }
 
 bool CanDeleteCompleted(const CommandContext& c) {
     return AnyDownload(c, [](const DownloadSnapshot& d) {
-        return d.state == static_cast<int32_t>(DownloadState::Complete);
+        return d.state == DownloadState::Complete;
     });
 }
 
@@ -70,7 +68,7 @@ bool CanStartQueue(const CommandContext& c) {
     const int32_t queue = CommandQueueId(c.node);
     if (QueueRunning(c.queues, queue)) return false;
     return AnyDownload(c, [&](const DownloadSnapshot& d) {
-        return d.queueId == queue && d.state == static_cast<int32_t>(DownloadState::Queued);
+        return d.queueId == queue && d.state == DownloadState::Queued;
     });
 }
 
@@ -80,14 +78,14 @@ bool CanDeleteQueue(const CommandContext& c) { return IsQueueNode(c.node) && c.n
 
 bool CanAddToQueue(const CommandContext& c) {
     return AnySelected(c, [](const DownloadSnapshot* d) {
-        const DownloadState s = StateOf(d);
+        const DownloadState s = d->state;
         return s != DownloadState::Complete && s != DownloadState::Downloading;
     });
 }
 
 bool CanRemoveFromQueue(const CommandContext& c) {
     return AnySelected(c, [](const DownloadSnapshot* d) {
-        return d->queueId != 0 && StateOf(d) != DownloadState::Downloading;
+        return d->queueId != 0 && d->state != DownloadState::Downloading;
     });
 }
 

@@ -85,7 +85,7 @@ void OpenFolder(MainWindow& w) {
 void Resume(MainWindow& w) {
     const auto selected = Selected(w);
     for (const DownloadSnapshot* d : selected) {
-        const auto state = static_cast<DownloadState>(d->state);
+        const auto state = d->state;
         if (state != DownloadState::Complete && state != DownloadState::Downloading)
             StartDownload(Manager(), d->id);
     }
@@ -112,7 +112,7 @@ void Delete(MainWindow& w) {
     const auto selected = Selected(w);
     if (selected.empty()) return;
     const bool anyComplete = std::any_of(selected.begin(), selected.end(), [](const DownloadSnapshot* d) {
-        return d->state == static_cast<int32_t>(DownloadState::Complete);
+        return d->state == DownloadState::Complete;
     });
     std::vector<int32_t> ids;
     for (const DownloadSnapshot* d : selected) ids.push_back(d->id);
@@ -132,7 +132,7 @@ void StopEveryDownload(MainWindow&) { StopAll(Manager()); }
 void DeleteCompleted(MainWindow& w) {
     std::vector<int32_t> ids;
     for (const DownloadSnapshot& d : w.snapshot)
-        if (d.state == static_cast<int32_t>(DownloadState::Complete)) ids.push_back(d.id);
+        if (d.state == DownloadState::Complete) ids.push_back(d.id);
     if (ids.empty()) return;
     const std::wstring question =
         FormatText(Translate(L"Remove %d completed downloads from the list?\nThe files stay on your disk."),
@@ -173,7 +173,7 @@ void DeleteCurrentQueue(MainWindow& w) {
 
 void RemoveSelectedFromQueue(MainWindow& w) {
     for (const DownloadSnapshot* d : Selected(w))
-        if (d->queueId != 0 && d->state != static_cast<int32_t>(DownloadState::Downloading))
+        if (d->queueId != 0 && d->state != DownloadState::Downloading)
             RemoveFromQueue(Manager(), d->id);
 }
 
@@ -277,7 +277,7 @@ bool IsAddToQueue(int command) { return command > ID_ADD_TO_QUEUE_BASE && comman
 
 void AddSelectedToQueue(MainWindow& w, int32_t queueId) {
     for (const DownloadSnapshot* d : Selected(w)) {
-        const auto state = static_cast<DownloadState>(d->state);
+        const auto state = d->state;
         if (state != DownloadState::Complete && state != DownloadState::Downloading)
             MoveToQueue(Manager(), d->id, queueId);
     }

@@ -16,7 +16,7 @@ constexpr UINT_PTR kAnimationTimer = 1;
 constexpr UINT kAnimationMilliseconds = 16;
 constexpr double kEase = 0.2;
 
-bool IsState(const DownloadSnapshot& d, DownloadState s) { return d.state == static_cast<int32_t>(s); }
+bool IsState(const DownloadSnapshot& d, DownloadState s) { return d.state == s; }
 
 bool Live(const DownloadSnapshot& d) { return IsState(d, DownloadState::Downloading) && !d.scanning; }
 

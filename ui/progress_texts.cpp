@@ -9,10 +9,8 @@
 namespace vonu {
 namespace {
 
-DownloadState StateOf(const DownloadSnapshot& d) { return static_cast<DownloadState>(d.state); }
-
 std::wstring StatusLine(const DownloadSnapshot& d) {
-    switch (StateOf(d)) {
+    switch (d.state) {
         case DownloadState::Queued:
             return Translate(L"Waiting in queue");
         case DownloadState::Downloading:
@@ -31,7 +29,7 @@ std::wstring StatusLine(const DownloadSnapshot& d) {
 }
 
 std::wstring SizeLine(const DownloadSnapshot& d) {
-    if (d.video && StateOf(d) != DownloadState::Complete)
+    if (d.video && d.state != DownloadState::Complete)
         return FormatText(Translate(L"Video stream, %d parts"), d.partCount);
     if (d.size < 0) return Translate(L"Unknown");
     return SizeText(d.size);
@@ -52,7 +50,7 @@ std::wstring CanResumeLine(const DownloadSnapshot& d) {
 }  // namespace
 
 bool PauseButtonResumes(const DownloadSnapshot& d) {
-    const DownloadState s = StateOf(d);
+    const DownloadState s = d.state;
     return s == DownloadState::Stopped || s == DownloadState::Error || s == DownloadState::Complete;
 }
 
@@ -64,19 +62,19 @@ ProgressTexts MakeProgressTexts(const DownloadSnapshot& d) {
     t.status = StatusLine(d);
     t.size = SizeLine(d);
     t.downloaded = DownloadedLine(d);
-    if (StateOf(d) == DownloadState::Downloading) t.speed = SpeedText(d.speed);
+    if (d.state == DownloadState::Downloading) t.speed = SpeedText(d.speed);
     t.remaining = TimeLeftText(d);
     t.canResume = CanResumeLine(d);
     t.pauseButton = PauseButtonResumes(d) ? Translate(L"Resume") : Translate(L"Pause");
-    t.pauseEnabled = StateOf(d) != DownloadState::Complete;
+    t.pauseEnabled = d.state != DownloadState::Complete;
     return t;
 }
 
 std::vector<ConnectionRow> MakeConnectionRows(const DownloadSnapshot& d) {
     std::vector<ConnectionRow> rows;
     rows.reserve(d.segments.size());
-    const bool complete = StateOf(d) == DownloadState::Complete;
-    const bool downloading = StateOf(d) == DownloadState::Downloading;
+    const bool complete = d.state == DownloadState::Complete;
+    const bool downloading = d.state == DownloadState::Downloading;
     for (size_t i = 0; i < d.segments.size(); ++i) {
         const Segment& s = d.segments[i];
         ConnectionRow row;

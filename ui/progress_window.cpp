@@ -166,7 +166,7 @@ void PauseOrResume(ProgressWindow& p) {
     const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(p.id);
     if (!d) return;
     if (PauseButtonResumes(*d)) {
-        if (d->state != static_cast<int32_t>(DownloadState::Complete)) StartDownload(Manager(), p.id);
+        if (d->state != DownloadState::Complete) StartDownload(Manager(), p.id);
     } else {
         StopDownload(Manager(), p.id);
     }
@@ -175,7 +175,7 @@ void PauseOrResume(ProgressWindow& p) {
 
 void Cancel(ProgressWindow& p) {
     if (const std::optional<DownloadSnapshot> d = Manager().SnapshotOne(p.id)) {
-        const auto state = static_cast<DownloadState>(d->state);
+        const auto state = d->state;
         if (state == DownloadState::Queued || state == DownloadState::Downloading)
             StopDownload(Manager(), p.id);
     }

@@ -82,7 +82,7 @@ void Fill(HWND dialog, PropertiesState& state) {
     SetDlgItemTextW(dialog, IDC_PR_DATES, PropertiesDatesText(d).c_str());
     for (int id : {IDC_PR_PATH, IDC_PR_ADDRESS, IDC_PR_REFERER}) ReadLeftToRight(GetDlgItem(dialog, id));
 
-    const auto s = static_cast<DownloadState>(d.state);
+    const auto s = d.state;
     const bool complete = s == DownloadState::Complete;
     SendDlgItemMessageW(dialog, IDC_PR_ADDRESS, EM_SETREADONLY, complete || s == DownloadState::Downloading,
                         0);
@@ -138,7 +138,7 @@ INT_PTR CALLBACK PropertiesDialogProc(HWND dialog, UINT message, WPARAM wParam, 
 
 std::wstring PropertiesStatusText(const DownloadSnapshot& d) {
     std::wstring text;
-    switch (static_cast<DownloadState>(d.state)) {
+    switch (d.state) {
         case DownloadState::Queued:
             text = Translate(L"Waiting in queue");
             break;

@@ -7,7 +7,7 @@
 namespace vonu {
 
 RowTexts MakeRowTexts(const DownloadSnapshot& d, const std::wstring* knownDate) {
-    const bool downloading = d.state == static_cast<int32_t>(DownloadState::Downloading);
+    const bool downloading = d.state == DownloadState::Downloading;
     RowTexts t;
     t[kColumnName] = d.fileName;
     if (d.size >= 0)

@@ -34,7 +34,8 @@ RowTexts MakeRowTexts(const DownloadSnapshot& download, const std::wstring* know
 struct RowInputs {
     int64_t size = 0, downloaded = 0, added = 0, lastStart = 0;
     double speed = 0;
-    int32_t state = 0, partCount = 0, partsDone = 0;
+    DownloadState state = DownloadState::Queued;
+    int32_t partCount = 0, partsDone = 0;
     bool video = false, scanning = false, probing = false;
     bool operator==(const RowInputs&) const = default;
 };

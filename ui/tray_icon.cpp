@@ -66,7 +66,7 @@ std::wstring TrayTipText(const std::vector<DownloadSnapshot>& downloads) {
     int downloading = 0;
     double speed = 0;
     for (const DownloadSnapshot& d : downloads) {
-        if (d.state != static_cast<int32_t>(DownloadState::Downloading)) continue;
+        if (d.state != DownloadState::Downloading) continue;
         ++downloading;
         speed += d.speed;
     }

@@ -6,7 +6,7 @@ namespace vonu {
 
 bool ShownUnderNode(int node, const DownloadSnapshot& download,
                     const std::vector<std::wstring>& categoryNames) {
-    const bool complete = download.state == static_cast<int32_t>(DownloadState::Complete);
+    const bool complete = download.state == DownloadState::Complete;
     switch (node) {
         case kNodeNone:
         case kNodeAll:

@@ -57,7 +57,7 @@ protected:
     }
     void ExpectComplete(const std::shared_ptr<DownloadItem>& d, const std::string& expected) {
         std::lock_guard guard(Manager().lock);
-        EXPECT_EQ(d->State(), DownloadState::Complete) << WideToUtf8(d->lastError);
+        EXPECT_EQ(d->state, DownloadState::Complete) << WideToUtf8(d->lastError);
         EXPECT_EQ(d->size, static_cast<int64_t>(expected.size()));
         EXPECT_TRUE(ReadBytes(d->path) == expected) << "the finished file is byte-identical";
         EXPECT_FALSE(FileExists(d->path + L".vonu"));
@@ -94,7 +94,7 @@ TEST_F(FtpTransfer, TwentyMiBOverFourConnectionsEachStartingWithItsRest) {
         int busy = 0;
         for (uint8_t b : d->segmentBusy) busy += b;
         mostConnections = std::max(mostConnections, busy);
-        return d->State() != DownloadState::Downloading && !d->workerRunning;
+        return d->state != DownloadState::Downloading && !d->workerRunning;
     }));
     ExpectComplete(d, PatternBytes(20 * kMiB));
     EXPECT_LE(mostConnections, 4);
@@ -117,7 +117,7 @@ TEST_F(FtpTransfer, StopAndResumeContinuesEverySegmentWhereItStopped) {
     std::vector<Segment> kept;
     {
         std::lock_guard guard(Manager().lock);
-        EXPECT_EQ(d->State(), DownloadState::Stopped);
+        EXPECT_EQ(d->state, DownloadState::Stopped);
         EXPECT_EQ(d->lastError, L"") << "a stop is no error";
         EXPECT_LT(d->DownloadedBytes(), 4 * kMiB);
         EXPECT_TRUE(FileExists(d->path + L".vonu"));
@@ -167,7 +167,7 @@ TEST_F(FtpTransfer, NamesBeyondAsciiDownloadOverFourConnectionsStopAndResumeWith
         ASSERT_TRUE(Run(d, nullptr, 30000));
         {
             std::lock_guard guard(Manager().lock);
-            EXPECT_EQ(d->State(), DownloadState::Stopped) << WideToUtf8(d->lastError);
+            EXPECT_EQ(d->state, DownloadState::Stopped) << WideToUtf8(d->lastError);
             EXPECT_LT(d->DownloadedBytes(), 4 * kMiB);
         }
         const size_t before = Retrievals().size();
@@ -262,7 +262,7 @@ TEST_F(FtpTransfer, FileChangedOnTheServerWhileStoppedFailsOnceAndTheNextStartBe
     ASSERT_TRUE(Run(d));
     {
         std::lock_guard guard(Manager().lock);
-        EXPECT_EQ(d->State(), DownloadState::Error);
+        EXPECT_EQ(d->state, DownloadState::Error);
         EXPECT_EQ(d->lastError, kServerFileChanged);
         EXPECT_TRUE(d->segments.empty());
         EXPECT_FALSE(d->probed) << "the next start probes the new file";
@@ -279,7 +279,7 @@ TEST_F(FtpTransfer, WrongPasswordFailsTheDownloadWithTheLoginSentence) {
     StartDownload(Manager(), d->id);
     ASSERT_TRUE(Run(d));
     std::lock_guard guard(Manager().lock);
-    EXPECT_EQ(d->State(), DownloadState::Error);
+    EXPECT_EQ(d->state, DownloadState::Error);
     EXPECT_EQ(d->lastError, L"The site did not accept the saved user name and password");
 }
 

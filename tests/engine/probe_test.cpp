@@ -62,7 +62,7 @@ TEST_F(ProbeTest, RangedAnswerGivesSizeResumableNameAndPath) {
     EXPECT_EQ(d->category, L"General");
     EXPECT_EQ(d->path, base.File(L"4mib.bin"));
     EXPECT_EQ(d->connections, 5);
-    EXPECT_EQ(d->state, static_cast<int32_t>(DownloadState::Stopped));
+    EXPECT_EQ(d->state, DownloadState::Stopped);
     EXPECT_GT(d->added, 0);
     EXPECT_TRUE(d->lastError.empty());
 }

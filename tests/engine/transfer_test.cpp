@@ -100,7 +100,7 @@ protected:
     }
     void ExpectComplete(const std::shared_ptr<DownloadItem>& d, const std::string& expected) {
         std::lock_guard guard(Manager().lock);
-        EXPECT_EQ(d->State(), DownloadState::Complete) << WideToUtf8(d->lastError);
+        EXPECT_EQ(d->state, DownloadState::Complete) << WideToUtf8(d->lastError);
         EXPECT_EQ(d->size, static_cast<int64_t>(expected.size()));
         EXPECT_EQ(Sha256(ReadBytes(d->path)), Sha256(expected)) << "the finished file is byte-identical";
         EXPECT_FALSE(FileExists(d->path + L".vonu")) << "the temporary file became the finished one";
@@ -149,7 +149,7 @@ TEST_F(Transfer, ResumableFileOverEightConnectionsOfNginx) {
         int busy = 0;
         for (uint8_t b : d->segmentBusy) busy += b;
         mostConnections = std::max(mostConnections, busy);
-        return d->State() != DownloadState::Downloading && !d->workerRunning;
+        return d->state != DownloadState::Downloading && !d->workerRunning;
     }));
     ExpectComplete(d, bytes);
     ExpectSegmentsTile(d, 64 * kMiB);
@@ -198,7 +198,7 @@ TEST_F(Transfer, RangeAnsweredWith200FailsWithTheResumeSentenceAfterFourRetries)
     StartDownload(Manager(), d->id);
     ASSERT_TRUE(Run(d));
     const DownloadSnapshot s = Snap(d);
-    EXPECT_EQ(static_cast<DownloadState>(s.state), DownloadState::Error);
+    EXPECT_EQ(s.state, DownloadState::Error);
     EXPECT_EQ(s.lastError, L"The server stopped accepting resume requests (HTTP 200)");
     EXPECT_EQ(RangeStarts().size(), 3u * 5u) << "three segments, each tried once and retried four times";
     EXPECT_TRUE(FileExists(PathOf(d) + L".vonu")) << "a failed run keeps its file for a later try";
@@ -232,7 +232,7 @@ TEST_F(Transfer, RangeAnswersForOtherBytesAreNeverWritten) {
             continue;
         }
         const DownloadSnapshot s = Snap(d);
-        EXPECT_EQ(static_cast<DownloadState>(s.state), DownloadState::Error);
+        EXPECT_EQ(s.state, DownloadState::Error);
         EXPECT_EQ(s.lastError, kWrongRangeAnswer);
         EXPECT_FALSE(FileExists(s.path)) << "nothing was called finished";
         const std::string file = ReadBytes(s.path + L".vonu");
@@ -350,11 +350,11 @@ TEST_F(Transfer, FinishRefusesAFileWhoseBytesAreNotAllThere) {
         d->size = 1000;
         d->resumable = true;
         d->segments = c.segments;
-        d->state = static_cast<int32_t>(DownloadState::Downloading);
+        d->state = DownloadState::Downloading;
         const std::wstring temp = d->path + L".vonu";
         WriteBytes(temp, PatternBytes(static_cast<int64_t>(c.tempLength)));
         FinishDownload(Manager(), *d, temp);
-        EXPECT_EQ(d->State(), whole ? DownloadState::Complete : DownloadState::Error);
+        EXPECT_EQ(d->state, whole ? DownloadState::Complete : DownloadState::Error);
         EXPECT_EQ(FileExists(temp), !whole);
         EXPECT_EQ(FileExists(d->path), whole);
         if (!whole) {
@@ -376,7 +376,7 @@ TEST_F(Transfer, StopAndResumeKeepsEveryFinishedByte) {
         StopDownload(Manager(), d->id);
         ASSERT_TRUE(Run(d));
         DownloadSnapshot stopped = Snap(d);
-        EXPECT_EQ(static_cast<DownloadState>(stopped.state), DownloadState::Stopped);
+        EXPECT_EQ(stopped.state, DownloadState::Stopped);
         EXPECT_EQ(stopped.lastError, L"");
         ASSERT_TRUE(FileExists(PathOf(d) + L".vonu"));
         const int64_t kept = d->DownloadedBytes();
@@ -450,7 +450,7 @@ TEST_F(Transfer, ChangedFileOnTheServerFailsAtOnceAndTheNextStartBeginsFresh) {
     StartDownload(Manager(), d->id);
     ASSERT_TRUE(Run(d));
     DownloadSnapshot s = Snap(d);
-    EXPECT_EQ(static_cast<DownloadState>(s.state), DownloadState::Error);
+    EXPECT_EQ(s.state, DownloadState::Error);
     EXPECT_EQ(s.lastError, L"The file on the server has changed. Start the download again.");
     EXPECT_TRUE(s.segments.empty());
     EXPECT_LE(RangeStarts().size(), 4u) << "no retries: asking again cannot bring the old file back";
@@ -467,7 +467,7 @@ TEST_F(Transfer, FileTooLargeForTheDiskFailsBeforeAnyTransfer) {
     StartDownload(Manager(), d->id);
     ASSERT_TRUE(Run(d, nullptr, 20000));
     const DownloadSnapshot s = Snap(d);
-    EXPECT_EQ(static_cast<DownloadState>(s.state), DownloadState::Error);
+    EXPECT_EQ(s.state, DownloadState::Error);
     EXPECT_EQ(s.lastError.rfind(L"Cannot create the file: ", 0), 0u) << WideToUtf8(s.lastError);
     EXPECT_GT(s.lastError.size(), std::wstring(L"Cannot create the file: ").size());
     EXPECT_EQ(RequestsWithTag(tag).size(), 1u) << "only the probe reached the server";
@@ -504,7 +504,7 @@ TEST_F(Transfer, ZoneMarkNamesWhereTheFileCameFromWithoutUserInformation) {
         auto d = Add(c.url, 8, options);
         StartDownload(Manager(), d->id);
         ASSERT_TRUE(Run(d));
-        EXPECT_EQ(static_cast<DownloadState>(Snap(d).state), DownloadState::Complete) << WideToUtf8(Snap(d).lastError);
+        EXPECT_EQ(Snap(d).state, DownloadState::Complete) << WideToUtf8(Snap(d).lastError);
         EXPECT_EQ(ReadBytes(PathOf(d) + L":Zone.Identifier"), WideToUtf8(c.mark));
     }
 }
@@ -533,7 +533,7 @@ TEST_F(Transfer, AntivirusExitCodeMeansAThreatOnlyFromMpCmdRun) {
         StartDownload(Manager(), d->id);
         ASSERT_TRUE(Run(d));
         const DownloadSnapshot s = Snap(d);
-        EXPECT_EQ(static_cast<DownloadState>(s.state), c.state);
+        EXPECT_EQ(s.state, c.state);
         if (c.state == DownloadState::Error) {
             EXPECT_EQ(s.lastError, L"The antivirus program found a threat in this file");
         }

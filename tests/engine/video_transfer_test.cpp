@@ -144,7 +144,7 @@ protected:
         StartDownload(Manager(), d->id);
         EXPECT_TRUE(Run(d));
         std::lock_guard guard(Manager().lock);
-        EXPECT_EQ(d->State(), DownloadState::Complete) << WideToUtf8(d->lastError);
+        EXPECT_EQ(d->state, DownloadState::Complete) << WideToUtf8(d->lastError);
         EXPECT_FALSE(FileExists(d->path + L".vonu"));
         EXPECT_FALSE(FileExists(d->path + kPartsSuffix)) << "the parts folder goes after the join";
         return d->path;
@@ -267,7 +267,7 @@ TEST_F(VideoTransfer, StopAndResumeFetchesOnlyTheRestAndADeletedPartAgain) {
         int done = 0;
         {
             std::lock_guard guard(Manager().lock);
-            EXPECT_EQ(d->State(), DownloadState::Stopped);
+            EXPECT_EQ(d->state, DownloadState::Stopped);
             EXPECT_EQ(d->lastError, L"");
             done = PartsDone(d);
         }
@@ -296,7 +296,7 @@ TEST_F(VideoTransfer, StopAndResumeFetchesOnlyTheRestAndADeletedPartAgain) {
         {
             std::lock_guard guard(Manager().lock);
             EXPECT_EQ(d->bytesAtStart, static_cast<int64_t>(done - 1) * kSize) << "the part files still there";
-            EXPECT_EQ(d->State(), DownloadState::Complete) << WideToUtf8(d->lastError);
+            EXPECT_EQ(d->state, DownloadState::Complete) << WideToUtf8(d->lastError);
             EXPECT_EQ(d->fileName, L"video.ts") << "ffmpeg refused the stream: it stays MPEG-TS";
             EXPECT_EQ(d->path, dir.path() + L"\\Video\\video.ts");
             EXPECT_TRUE(ReadBytes(d->path) == expected);
@@ -368,7 +368,7 @@ TEST_F(VideoTransfer, BadPartsEndWithASentenceAndWriteOnlyIntoThePartsFolder) {
         StartDownload(Manager(), d->id);
         ASSERT_TRUE(Run(d));
         std::lock_guard guard(Manager().lock);
-        EXPECT_EQ(d->State(), DownloadState::Error);
+        EXPECT_EQ(d->state, DownloadState::Error);
         if (c.error.empty())
             EXPECT_FALSE(d->lastError.empty());
         else

@@ -19,7 +19,7 @@ const std::wstring RLM(1, L'\u200F');
 
 DownloadSnapshot Download(DownloadState state, int64_t size, int64_t downloaded) {
     DownloadSnapshot d;
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     d.size = size;
     d.downloaded = downloaded;
     return d;
@@ -127,9 +127,9 @@ TEST(TimeLeftText, EmptyWithoutASpeedOrARemainder) {
     d.speed = 0.5;
     EXPECT_EQ(TimeLeftText(d), L"") << "below 1 byte per second";
     d.speed = 100;
-    d.state = static_cast<int32_t>(DownloadState::Stopped);
+    d.state = DownloadState::Stopped;
     EXPECT_EQ(TimeLeftText(d), L"") << "not downloading";
-    d.state = static_cast<int32_t>(DownloadState::Downloading);
+    d.state = DownloadState::Downloading;
     d.scanning = true;
     EXPECT_EQ(TimeLeftText(d), L"") << "antivirus scan";
     d.scanning = false;
@@ -190,7 +190,7 @@ TEST(StatusText, EveryStateInBothLanguages) {
         {"unknown state",
          [] {
              DownloadSnapshot d;
-             d.state = 9;
+             d.state = static_cast<DownloadState>(9);  // from a newer list.ini, say
              return d;
          }(),
          L"", L""},

@@ -38,8 +38,8 @@ void TestWorker(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
     Sleep(g_log.endingDelayMs);  // closing files and joining connections takes a moment
     {
         std::lock_guard guard(m.lock);
-        if (item->State() == DownloadState::Downloading && !item->restartPending)
-            item->state = static_cast<int32_t>(DownloadState::Stopped);
+        if (item->state == DownloadState::Downloading && !item->restartPending)
+            item->state = DownloadState::Stopped;
         m.listDirty = true;
     }
     --g_log.running;
@@ -82,14 +82,14 @@ protected:
         auto d = std::make_shared<DownloadItem>();
         d->id = id;
         d->url = L"http://127.0.0.1/file" + std::to_wstring(id);
-        d->state = static_cast<int32_t>(state);
+        d->state = state;
         d->queueId = queue;
         m.downloads.push_back(d);
         return d;
     }
     DownloadState StateOf(int32_t id) {
         std::lock_guard guard(m.lock);
-        return m.FindLocked(id)->State();
+        return m.FindLocked(id)->state;
     }
     // As the queue runner starts an item.
     void StartByQueue(const std::shared_ptr<DownloadItem>& d, int32_t queue) {
@@ -110,7 +110,7 @@ TEST_F(Control, StartSetsUpTheRunAndStopEndsIt) {
     StartDownload(m, 1);
     {
         std::lock_guard guard(m.lock);
-        EXPECT_EQ(d->State(), DownloadState::Downloading);
+        EXPECT_EQ(d->state, DownloadState::Downloading);
         EXPECT_TRUE(d->lastError.empty());
         EXPECT_GT(d->lastStart, 0);
         EXPECT_EQ(d->bytesAtStart, 400);
@@ -143,7 +143,7 @@ TEST_F(Control, StopThenStartWhileTheWorkerEndsGivesOneRunAfterTheOther) {
         std::lock_guard guard(m.lock);
         EXPECT_TRUE(d->workerRunning) << "the old worker is still ending";
         EXPECT_TRUE(d->restartPending);
-        EXPECT_EQ(d->State(), DownloadState::Downloading);
+        EXPECT_EQ(d->state, DownloadState::Downloading);
     }
     ASSERT_TRUE(WaitFor([&] {
         ReapAndRestart(m);
@@ -244,11 +244,11 @@ TEST_F(Control, AddAndRemoveQueues) {
     EXPECT_EQ(queues[2].id, 4);
     std::lock_guard guard(m.lock);
     EXPECT_EQ(m.downloads[0]->queueId, 1);
-    EXPECT_EQ(m.downloads[0]->State(), DownloadState::Queued) << "the running one went back to waiting";
+    EXPECT_EQ(m.downloads[0]->state, DownloadState::Queued) << "the running one went back to waiting";
     EXPECT_EQ(m.downloads[1]->queueId, 1);
-    EXPECT_EQ(m.downloads[1]->State(), DownloadState::Queued);
+    EXPECT_EQ(m.downloads[1]->state, DownloadState::Queued);
     EXPECT_EQ(m.downloads[2]->queueId, 1);
-    EXPECT_EQ(m.downloads[2]->State(), DownloadState::Stopped);
+    EXPECT_EQ(m.downloads[2]->state, DownloadState::Stopped);
     EXPECT_EQ(m.downloads[3]->queueId, 3);
 }
 
@@ -271,22 +271,22 @@ TEST_F(Control, MoveToQueueAndRemoveFromQueue) {
     MoveToQueue(m, 3, 2);
     MoveToQueue(m, 4, 2);
     std::unique_lock guard(m.lock);
-    EXPECT_EQ(m.downloads[0]->State(), DownloadState::Queued);
+    EXPECT_EQ(m.downloads[0]->state, DownloadState::Queued);
     EXPECT_EQ(m.downloads[0]->queueId, 2);
-    EXPECT_EQ(m.downloads[1]->State(), DownloadState::Stopped);
+    EXPECT_EQ(m.downloads[1]->state, DownloadState::Stopped);
     EXPECT_EQ(m.downloads[1]->queueId, 0);
-    EXPECT_EQ(m.downloads[2]->State(), DownloadState::Complete);
+    EXPECT_EQ(m.downloads[2]->state, DownloadState::Complete);
     EXPECT_EQ(m.downloads[2]->queueId, 0) << "a Complete item is never moved";
-    EXPECT_EQ(running->State(), DownloadState::Downloading);
+    EXPECT_EQ(running->state, DownloadState::Downloading);
     EXPECT_EQ(running->queueId, 2);
     guard.unlock();
 
     RemoveFromQueue(m, 1);
     RemoveFromQueue(m, 4);
     guard.lock();
-    EXPECT_EQ(m.downloads[0]->State(), DownloadState::Stopped);
+    EXPECT_EQ(m.downloads[0]->state, DownloadState::Stopped);
     EXPECT_EQ(m.downloads[0]->queueId, 0);
-    EXPECT_EQ(running->State(), DownloadState::Downloading);
+    EXPECT_EQ(running->state, DownloadState::Downloading);
     EXPECT_EQ(running->queueId, 0);
 }
 
@@ -371,8 +371,8 @@ TEST_F(Control, StopEverythingJoinsAllAndSavesTheList) {
     EXPECT_EQ(g_log.running, 0);
     EXPECT_FALSE(a->worker.joinable());
     EXPECT_FALSE(b->worker.joinable());
-    EXPECT_EQ(a->State(), DownloadState::Stopped);
-    EXPECT_EQ(b->State(), DownloadState::Stopped);
+    EXPECT_EQ(a->state, DownloadState::Stopped);
+    EXPECT_EQ(b->state, DownloadState::Stopped);
     EXPECT_FALSE(m.IsQueueRunning(2));
     EXPECT_TRUE(test::FileExists(ListPath(dir.path()))) << "saved even though nothing was marked changed";
 }
@@ -389,7 +389,7 @@ TEST(ControlWithoutEngine, RunEndsWithAClearError) {
     ASSERT_TRUE(WaitFor([&] { return !d->workerRunning; }));
     {
         std::lock_guard guard(m.lock);
-        EXPECT_EQ(d->State(), DownloadState::Error);
+        EXPECT_EQ(d->state, DownloadState::Error);
         EXPECT_EQ(d->lastError, L"Downloading is not available in this build.");
     }
     (void)StopEverything(m, dir.path());

@@ -45,10 +45,10 @@ void EndWhenAllowed(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
     {
         std::lock_guard guard(m.lock);
         if (item->cancel) {
-            if (item->State() == DownloadState::Downloading && !item->restartPending)
-                item->state = static_cast<int32_t>(DownloadState::Stopped);
+            if (item->state == DownloadState::Downloading && !item->restartPending)
+                item->state = DownloadState::Stopped;
         } else {
-            item->state = static_cast<int32_t>(item->id % 2 ? DownloadState::Complete : DownloadState::Error);
+            item->state = item->id % 2 ? DownloadState::Complete : DownloadState::Error;
             item->runQueueId = 0;
         }
     }
@@ -82,7 +82,7 @@ protected:
         auto d = std::make_shared<DownloadItem>();
         d->id = static_cast<int32_t>(m.downloads.size() + 1);
         d->url = L"http://h.test/" + std::to_wstring(d->id);
-        d->state = static_cast<int32_t>(state);
+        d->state = state;
         d->queueId = queueId;
         m.downloads.push_back(d);
         return d;
@@ -105,7 +105,7 @@ protected:
     }
     int Count(DownloadState s) {
         int n = 0;
-        for (auto& d : m.downloads) n += d->State() == s;
+        for (auto& d : m.downloads) n += d->state == s;
         return n;
     }
     DownloadManager m;
@@ -120,18 +120,18 @@ TEST_F(TickTest, OneTimeScheduleFiresAtItsMinuteOnceAndClearsItself) {
     auto d = Item(DownloadState::Queued, 1);
     TickAt(m, 1, At(2026, 12, 9, 3, 8, 29));
     EXPECT_FALSE(q.running);
-    EXPECT_EQ(d->State(), DownloadState::Queued);
+    EXPECT_EQ(d->state, DownloadState::Queued);
     m.listDirty = false;
     TickAt(m, 2, At(2026, 12, 9, 3, 8, 30));
     EXPECT_TRUE(q.running);
     EXPECT_FALSE(q.startOn);
     EXPECT_EQ(q.lastStartStamp, DateStamp(2026, 12, 9));
     EXPECT_TRUE(m.listDirty);
-    EXPECT_EQ(d->State(), DownloadState::Downloading) << "the runner starts it in the same tick";
+    EXPECT_EQ(d->state, DownloadState::Downloading) << "the runner starts it in the same tick";
     EXPECT_EQ(d->runQueueId, 1);
 
     StopQueue(m, 1);  // back to Queued, queue stopped
-    ASSERT_EQ(d->State(), DownloadState::Queued);
+    ASSERT_EQ(d->state, DownloadState::Queued);
     TickAt(m, 3, At(2026, 12, 10, 4, 8, 30));
     EXPECT_FALSE(q.running) << "a one-time schedule never fires again";
 }
@@ -198,16 +198,16 @@ TEST_F(TickTest, RunnerKeepsMaxActiveAndReportsTheFinishedQueueOnce) {
     EXPECT_EQ(Count(DownloadState::Downloading), 3);
     EXPECT_EQ(m.downloads[0]->runQueueId, 1);
     EXPECT_EQ(m.downloads[1]->runQueueId, 1);
-    EXPECT_EQ(m.downloads[2]->State(), DownloadState::Queued);
+    EXPECT_EQ(m.downloads[2]->state, DownloadState::Queued);
 
     for (int32_t id = 1; id <= 5; ++id) {
         SCOPED_TRACE(id);
         Allow(id);
         ASSERT_TRUE(TickUntil([&] {
-            return m.downloads[id - 1]->State() != DownloadState::Downloading && !m.downloads[id - 1]->worker.joinable();
+            return m.downloads[id - 1]->state != DownloadState::Downloading && !m.downloads[id - 1]->worker.joinable();
         })) << "the ended worker is reaped";
         int queueActive = 0;
-        for (int i = 0; i < 5; ++i) queueActive += m.downloads[i]->State() == DownloadState::Downloading;
+        for (int i = 0; i < 5; ++i) queueActive += m.downloads[i]->state == DownloadState::Downloading;
         EXPECT_EQ(queueActive, std::min(2, 5 - id));
         EXPECT_EQ(m.finishedQueues.size(), id == 5 ? 1u : 0u);
     }
@@ -218,8 +218,8 @@ TEST_F(TickTest, RunnerKeepsMaxActiveAndReportsTheFinishedQueueOnce) {
     EXPECT_EQ(m.finishedQueues[0].queueName, L"Default queue");
     TickAt(m, now += 250, noon);
     EXPECT_EQ(m.finishedQueues.size(), 1u) << "one event per run of the queue";
-    EXPECT_EQ(other->State(), DownloadState::Queued);
-    EXPECT_EQ(byHand->State(), DownloadState::Downloading);
+    EXPECT_EQ(other->state, DownloadState::Queued);
+    EXPECT_EQ(byHand->state, DownloadState::Downloading);
     EXPECT_EQ(g_runs, 6);
 
     // Started again with nothing to do: it finishes on the next tick, with a new event.
@@ -233,10 +233,10 @@ TEST_F(TickTest, ADownloadStoppedByHandIsNotRestartedByItsQueue) {
     q.running = true;
     auto d = Item(DownloadState::Queued, 1);
     TickAt(m, now += 250, noon);
-    ASSERT_EQ(d->State(), DownloadState::Downloading);
+    ASSERT_EQ(d->state, DownloadState::Downloading);
     StopDownload(m, d->id);
     ASSERT_TRUE(TickUntil([&] { return !d->worker.joinable(); }));
-    EXPECT_EQ(d->State(), DownloadState::Stopped);
+    EXPECT_EQ(d->state, DownloadState::Stopped);
     EXPECT_EQ(g_runs, 1);
     EXPECT_FALSE(q.running) << "nothing waits and nothing runs";
 }
@@ -247,7 +247,7 @@ TEST_F(TickTest, RestartPendingStartsOnceThePreviousWorkerHasGone) {
     StopDownload(m, d->id);
     StartDownload(m, d->id);  // the worker may still be ending: then restart is pending
     ASSERT_TRUE(TickUntil([&] { return g_runs == 2 && d->workerRunning && !d->restartPending; }));
-    EXPECT_EQ(d->State(), DownloadState::Downloading);
+    EXPECT_EQ(d->state, DownloadState::Downloading);
 }
 
 TEST(SpeedWindow, SpansOfAtLeast400msOverTheLastThreeSeconds) {
@@ -292,7 +292,7 @@ TEST_F(TickTest, SpeedIsMeasuredWhileDownloadingAndZeroAfter) {
     TickAt(m, 1500, noon);
     EXPECT_DOUBLE_EQ(d->speed, 1000000.0);
     EXPECT_TRUE(m.listDirty);
-    d->state = static_cast<int32_t>(DownloadState::Stopped);
+    d->state = DownloadState::Stopped;
     TickAt(m, 1750, noon);
     EXPECT_EQ(d->speed, 0);
     EXPECT_TRUE(d->speedWindow.empty());

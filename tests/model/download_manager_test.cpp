@@ -35,7 +35,7 @@ TEST(DownloadManager, FreshDefaults) {
 TEST(DownloadItem, FreshItemAndDownloadedBytes) {
     DownloadItem item;
     EXPECT_EQ(item.size, -1);
-    EXPECT_EQ(item.State(), DownloadState::Stopped);
+    EXPECT_EQ(item.state, DownloadState::Stopped);
     EXPECT_EQ(item.connections, 8);
     EXPECT_TRUE(item.segments.empty());
     EXPECT_EQ(item.DownloadedBytes(), 0);

@@ -39,7 +39,7 @@ std::shared_ptr<DownloadItem> FullItem() {
     d->probed = true;
     d->userPath = true;
     d->endReached = true;
-    d->state = static_cast<int32_t>(DownloadState::Error);
+    d->state = DownloadState::Error;
     d->added = 134'000'000'000'000'000LL;
     d->lastStart = 134'000'000'123'456'789LL;
     d->connections = 16;
@@ -58,7 +58,7 @@ TEST(ListFile, RoundTripOfEveryField) {
     auto running = std::make_shared<DownloadItem>();
     running->id = 9;
     running->url = L"http://127.0.0.1/big.iso";
-    running->state = static_cast<int32_t>(DownloadState::Downloading);
+    running->state = DownloadState::Downloading;
     running->segments = {{0, 99, 50}};
     m.downloads.push_back(running);
     DownloadQueue q1{1, L"Default queue", 3};
@@ -96,7 +96,7 @@ TEST(ListFile, RoundTripOfEveryField) {
     EXPECT_TRUE(a.cookie.empty()) << "cookies are never stored";
 
     const DownloadItem& b = *back.downloads[1];
-    EXPECT_EQ(b.State(), DownloadState::Stopped) << "saved while running, loads as Stopped";
+    EXPECT_EQ(b.state, DownloadState::Stopped) << "saved while running, loads as Stopped";
     EXPECT_EQ(b.segments, (std::vector<Segment>{{0, 99, 50}}));
     EXPECT_EQ(b.size, -1);
     EXPECT_EQ(b.bytesAtStart, 50);
@@ -216,10 +216,10 @@ TEST(ListFile, LoadRules) {
     EXPECT_EQ(d3.bytesAtStart, 50);
     EXPECT_EQ(m->downloads[1]->queueId, 1) << "Queued without a queue waits in queue 1";
     EXPECT_EQ(m->downloads[1]->connections, 32);
-    EXPECT_EQ(m->downloads[2]->State(), DownloadState::Error);
+    EXPECT_EQ(m->downloads[2]->state, DownloadState::Error);
     EXPECT_EQ(m->downloads[2]->connections, 1);
     EXPECT_EQ(m->downloads[2]->queueId, 1) << "queue 8 does not exist";
-    EXPECT_EQ(m->downloads[3]->State(), DownloadState::Queued);
+    EXPECT_EQ(m->downloads[3]->state, DownloadState::Queued);
     EXPECT_EQ(m->downloads[3]->queueId, 1);
     EXPECT_EQ(m->downloads[3]->size, -1) << "a size that is no number stays unknown";
     EXPECT_EQ(m->downloads[3]->connections, 8);
@@ -373,6 +373,94 @@ TEST(ListFile, SavedProgressThatDoesNotTileTheFileStartsOver) {
         EXPECT_EQ(m->downloads[0]->segments.size(), c.segments);
         EXPECT_EQ(m->downloads[0]->bytesAtStart, m->downloads[0]->DownloadedBytes());
     }
+}
+
+// tests/model/fixtures/old_list.ini was saved by the list code as it was before the
+// loader and the writer shared one field table. It must load into these downloads and
+// queues, and saving them again must give the file back byte for byte.
+TEST(ListFile, ListSavedByTheEarlierWriterLoadsAndSavesUnchanged) {
+    const std::wstring fixture = std::wstring(L"" VONU_MODEL_FIXTURES) + L"/old_list.ini";
+    const std::string original = test::ReadBytes(fixture);
+    ASSERT_GT(original.size(), 2u) << "fixture missing";
+    TempFolder dir;
+    test::WriteBytes(ListPath(dir.path()), original);
+    DownloadManager m;
+    m.MaxActive = 5;
+    ASSERT_TRUE(LoadList(m, dir.path()).ok);
+
+    const std::wstring book = L"\u0643\u062a\u0627\u0628.pdf";
+    DownloadRecord a;
+    a.id = 3;
+    a.url = L"https://dl.example.com/files/" + book + L"?a=1&b=2";
+    a.referrer = L"https://example.com/page";
+    a.userAgent = L"Mozilla/5.0 (X11) Test/1.0";
+    a.fileName = book;
+    a.path = L"C:\\Users\\me\\Downloads\\Documents\\" + book;
+    a.category = L"Documents";
+    a.description = L"first line second line";
+    a.lastError = L"HTTP 503: the server is busy";
+    a.size = 3145728;
+    a.resumable = true;
+    a.probed = true;
+    a.userPath = true;
+    a.state = DownloadState::Error;
+    a.added = 134000000000000000LL;
+    a.lastStart = 134000000123456789LL;
+    a.connections = 16;
+    a.queueId = 2;
+    a.segments = {{0, 1048575, 524288}, {1048576, 2097151, 2097152}, {2097152, 3145727, 2500000}};
+    DownloadRecord b;
+    b.id = 5;
+    b.url = L"http://127.0.0.1:8080/big.iso";
+    b.fileName = L"big.iso";
+    b.path = L"C:\\dl\\big.iso";
+    b.category = L"Compressed";
+    b.state = DownloadState::Queued;
+    b.connections = 1;
+    b.queueId = 1;
+    b.segments = {{0, -1, 777}};
+    DownloadRecord c;
+    c.id = 6;
+    c.url = L"https://video.example.org/live/master.m3u8";
+    c.fileName = L"clip.mp4";
+    c.path = L"D:\\Video\\clip.mp4";
+    c.category = L"Video";
+    c.probed = true;
+    c.endReached = true;
+    c.added = 1;
+    c.lastStart = -5;
+    c.connections = 32;
+    c.video = true;
+    c.partCount = 321;
+    DownloadRecord e;
+    e.id = 12;
+    e.url = L"ftp://user:pw@ftp.example.net/pub/file.tar.gz";
+    e.fileName = L"file.tar.gz";
+    e.path = L"C:\\dl\\file.tar.gz";
+    e.description = L"=tricky ; [value] = with equals";
+    e.size = 5000000000LL;
+    e.resumable = true;
+    e.probed = true;
+    e.state = DownloadState::Complete;
+    e.queueId = 7;
+    e.segments = {{0, 4999999999LL, 5000000000LL}};
+    const DownloadRecord want[] = {a, b, c, e};
+    ASSERT_EQ(m.downloads.size(), std::size(want));
+    for (size_t i = 0; i < std::size(want); ++i) {
+        SCOPED_TRACE(want[i].id);
+        EXPECT_TRUE(m.downloads[i]->Record() == want[i]);
+        EXPECT_EQ(m.downloads[i]->url, want[i].url);
+        EXPECT_EQ(m.downloads[i]->segments, want[i].segments);
+    }
+    DownloadQueue q1{1, L"Default queue", 3};
+    DownloadQueue q2{2, L"Night queue", 7, false, true, 22 * 60 + 30, 0b0100010, true, 6 * 60, 2};
+    DownloadQueue q7{7, L"\u0644\u064a\u0644", 10, false, false, 0, 127, false, 0, 1};
+    EXPECT_EQ(m.queues, (std::vector<DownloadQueue>{q1, q2, q7}));
+    EXPECT_EQ(m.nextDownloadId, 13);
+    EXPECT_EQ(m.nextQueueId, 8);
+
+    ASSERT_TRUE(SaveList(m, dir.path(), true).ok);
+    EXPECT_TRUE(test::ReadBytes(ListPath(dir.path())) == original) << "saved again, the file is the same";
 }
 
 TEST(ListFile, DownloadIdForAddress) {

@@ -39,7 +39,7 @@ inline bool RunUntilEnded(const std::shared_ptr<DownloadItem>& d, const std::fun
         Tick(Manager());
         std::lock_guard guard(Manager().lock);
         if (until) return until();
-        return d->State() != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable();
+        return d->state != DownloadState::Downloading && !d->workerRunning && !d->worker.joinable();
     });
 }
 

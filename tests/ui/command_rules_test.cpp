@@ -10,7 +10,7 @@ namespace {
 DownloadSnapshot Download(int32_t id, DownloadState state, int32_t queue = 0) {
     DownloadSnapshot d;
     d.id = id;
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     d.queueId = queue;
     return d;
 }
@@ -66,8 +66,8 @@ TEST_F(CommandRules, SelectionRules) {
 TEST_F(CommandRules, ListWideRules) {
     EXPECT_TRUE(CanStopAll(With({})));
     EXPECT_TRUE(CanDeleteCompleted(With({})));
-    all[0].state = static_cast<int32_t>(DownloadState::Stopped);
-    all[1].state = static_cast<int32_t>(DownloadState::Stopped);
+    all[0].state = DownloadState::Stopped;
+    all[1].state = DownloadState::Stopped;
     EXPECT_FALSE(CanStopAll(With({})));
     EXPECT_FALSE(CanDeleteCompleted(With({})));
 }

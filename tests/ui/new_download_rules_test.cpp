@@ -138,7 +138,7 @@ TEST(SavePathCheck, AcceptsFullPathsAndMakesTheirFolders) {
 DownloadSnapshot Download(DownloadState state) {
     DownloadSnapshot d;
     d.fileName = L"file.bin";
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     return d;
 }
 

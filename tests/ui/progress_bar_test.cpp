@@ -11,7 +11,7 @@ namespace {
 DownloadSnapshot Download(DownloadState state, std::vector<int64_t> done) {
     DownloadSnapshot d;
     d.size = 1000;
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     for (size_t i = 0; i < done.size(); ++i) {
         const int64_t start = static_cast<int64_t>(i) * 250;
         d.segments.push_back({start, start + 249, start + done[i]});

@@ -15,7 +15,7 @@ DownloadSnapshot Download(DownloadState state) {
     d.fileName = L"big.bin";
     d.path = L"C:\\Downloads\\big.bin";
     d.size = 10 * 1048576;
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     d.probed = true;
     d.resumable = true;
     d.segments = {{0, 5 * 1048576 - 1, 4 * 1048576}, {5 * 1048576, 10 * 1048576 - 1, 5 * 1048576}};
@@ -85,7 +85,7 @@ TEST(ProgressTexts, FiguresOfAPartlyDownloadedFile) {
     EXPECT_TRUE(t.pauseEnabled);
 
     // Stopped: no speed, no time left, and the button resumes.
-    d.state = static_cast<int32_t>(DownloadState::Stopped);
+    d.state = DownloadState::Stopped;
     const ProgressTexts stopped = MakeProgressTexts(d);
     EXPECT_EQ(stopped.speed, L"");
     EXPECT_EQ(stopped.remaining, L"");
@@ -138,7 +138,7 @@ TEST(ProgressTexts, UnknownSizeVideoAndCompleteVideo) {
     EXPECT_EQ(t.downloaded, L"3.00 MB  (30 of 120 parts)");
     EXPECT_EQ(t.title, L"25% big.bin");
 
-    v.state = static_cast<int32_t>(DownloadState::Complete);
+    v.state = DownloadState::Complete;
     v.size = 3 * 1048576;
     t = MakeProgressTexts(v);
     EXPECT_EQ(t.size, L"3.00 MB");
@@ -151,7 +151,7 @@ TEST(ProgressTexts, ArabicStatusAndButton) {
     const ProgressTexts t = MakeProgressTexts(d);
     EXPECT_EQ(t.status, L"متوقف مؤقتًا");
     EXPECT_EQ(t.pauseButton, L"استئناف");
-    d.state = static_cast<int32_t>(DownloadState::Error);
+    d.state = DownloadState::Error;
     d.lastError = L"HTTP 404: file not found on the server";
     EXPECT_EQ(MakeProgressTexts(d).status.rfind(L"خطأ: ", 0), 0u) << "the Arabic word leads";
 }
@@ -177,7 +177,7 @@ TEST(ConnectionRows, InfoRule) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.state));
-        d.state = static_cast<int32_t>(c.state);
+        d.state = c.state;
         d.busySegments = c.busy;
         const std::vector<ConnectionRow> rows = MakeConnectionRows(d);
         ASSERT_EQ(rows.size(), 3u);

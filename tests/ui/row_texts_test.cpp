@@ -12,7 +12,7 @@ DownloadSnapshot Download(DownloadState state) {
     DownloadSnapshot d;
     d.fileName = L"file.bin";
     d.description = L"note";
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     d.added = 134405910000000000;
     return d;
 }
@@ -39,7 +39,7 @@ TEST(RowTexts, RemainingAndSpeedOnlyWhileDownloading) {
     EXPECT_EQ(t[kColumnRemaining], L"5 sec");
     EXPECT_EQ(t[kColumnSpeed], L"1.00 MB/sec");
     EXPECT_EQ(t[kColumnStatus], L"50.00%");
-    d.state = static_cast<int32_t>(DownloadState::Stopped);
+    d.state = DownloadState::Stopped;
     t = MakeRowTexts(d);
     EXPECT_EQ(t[kColumnRemaining], L"");
     EXPECT_EQ(t[kColumnSpeed], L"");

@@ -9,7 +9,7 @@ namespace {
 
 DownloadSnapshot Download(DownloadState state, double speed) {
     DownloadSnapshot d;
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     d.speed = speed;
     return d;
 }

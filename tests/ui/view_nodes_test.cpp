@@ -9,7 +9,7 @@ namespace {
 
 DownloadSnapshot Download(DownloadState state, const wchar_t* category, int32_t queue) {
     DownloadSnapshot d;
-    d.state = static_cast<int32_t>(state);
+    d.state = state;
     d.category = category;
     d.queueId = queue;
     return d;
