@@ -34,24 +34,15 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
     DownloadItem& item = *run.item;
     const std::wstring& tempPath = run.tempPath;
     const size_t i = static_cast<size_t>(index);
-    int64_t next = 0, end = -1, size = -1;
-    bool resumable = false;
-    std::wstring address;
-    {
-        std::lock_guard guard(m.lock);
-        if (i >= item.segments.size()) {
-            error = L"Download did not finish";
-            return false;
-        }
-        Segment& s = item.segments[i];
-        if (!item.resumable) s.next = s.start;  // without REST every attempt starts over
-        next = s.next;
-        end = s.end;
-        resumable = item.resumable;
-        size = item.size;
-        address = item.url;
+    const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i);
+    if (!attempt) {
+        error = L"Download did not finish";
+        return false;
     }
-    if (end >= 0 && end < next) return true;
+    if (attempt->Finished()) return true;
+    const std::wstring& address = attempt->url;
+    const bool resumable = attempt->resumable;
+    const int64_t size = attempt->size, next = attempt->next;
 
     FtpAddress ftp;
     if (!ParseFtpAddress(address, ftp)) {

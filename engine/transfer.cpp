@@ -172,25 +172,30 @@ AnswerOutcome FetchAnswer(TransferRun& run, size_t i, const std::wstring& url, i
 
 }  // namespace
 
+std::optional<SegmentAttempt> StartSegmentAttempt(TransferRun& run, size_t index) {
+    DownloadItem& item = *run.item;
+    std::lock_guard guard(run.m.lock);
+    if (index >= item.segments.size()) return std::nullopt;
+    Segment& s = item.segments[index];
+    if (!item.resumable) s.next = s.start;
+    return SegmentAttempt{s.next, s.end, item.size, item.resumable, item.url};
+}
+
 bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
     DownloadManager& m = run.m;
     DownloadItem& item = *run.item;
     const size_t i = static_cast<size_t>(index);
-    int64_t next = 0, end = -1, size = -1;
-    bool resumable = false;
-    std::wstring url;
-    {
-        std::lock_guard guard(m.lock);
-        Segment& s = item.segments[i];
-        if (!item.resumable) s.next = s.start;  // without ranges every attempt starts over
-        next = s.next;
-        end = s.end;
-        resumable = item.resumable;
-        size = item.size;
-        url = item.url;
+    const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i);
+    if (!attempt) {
+        error = L"Download did not finish";
+        return false;
     }
-    if (end >= 0 && end < next) return true;
-    if (StartsWithNoCase(url, L"ftp://")) return DownloadFtpSegment(run, index, error);
+    if (attempt->Finished()) return true;
+    if (StartsWithNoCase(attempt->url, L"ftp://")) return DownloadFtpSegment(run, index, error);
+    const std::wstring& url = attempt->url;
+    const bool resumable = attempt->resumable;
+    const int64_t size = attempt->size;
+    int64_t next = attempt->next, end = attempt->end;
 
     // Each round stores at least one byte, so a server that answers in short pieces ends.
     for (;;) {

@@ -15,6 +15,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,21 @@ void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
 // any before it starts that count again, so only four attempts in a row without progress
 // make the connection give up.
 void RunConnection(TransferRun& run, int first);
+
+// What one attempt at a segment starts from, read under the manager lock. Without ranges
+// every attempt starts over, so the segment's next position goes back to its start first.
+struct SegmentAttempt {
+    int64_t next = 0;
+    int64_t end = -1;
+    int64_t size = -1;
+    bool resumable = false;
+    std::wstring url;
+
+    bool Finished() const { return end >= 0 && end < next; }
+};
+// Nothing when the run has no segment `index` (the attempt then fails: "Download did not
+// finish"). Shared by the HTTP and the FTP attempt. Takes the manager lock.
+[[nodiscard]] std::optional<SegmentAttempt> StartSegmentAttempt(TransferRun& run, size_t index);
 
 // One attempt at one segment over HTTP (ftp:// addresses: DownloadFtpSegment). True when the
 // segment is finished, was shortened away by a split, or the run is ending; false with a

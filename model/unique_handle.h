@@ -41,16 +41,15 @@ struct FileHandleTraits {
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { ::CloseHandle(h); }
 };
-struct KernelHandleTraits {
-    using Type = HANDLE;
-    static HANDLE Invalid() { return nullptr; }
-    static void Close(HANDLE h) { ::CloseHandle(h); }
+// Handles that are null when there is none, closed by one function.
+template <typename H, auto CloseFn>
+struct NullHandleTraits {
+    using Type = H;
+    static H Invalid() { return nullptr; }
+    static void Close(H h) { CloseFn(h); }
 };
-struct RegKeyTraits {
-    using Type = HKEY;
-    static HKEY Invalid() { return nullptr; }
-    static void Close(HKEY k) { ::RegCloseKey(k); }
-};
+using KernelHandleTraits = NullHandleTraits<HANDLE, ::CloseHandle>;
+using RegKeyTraits = NullHandleTraits<HKEY, ::RegCloseKey>;
 
 // FindFirstFileW fails with INVALID_HANDLE_VALUE and is closed with FindClose.
 struct FindHandleTraits {

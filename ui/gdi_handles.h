@@ -11,34 +11,12 @@
 
 namespace vonu {
 
-template <typename H>
-struct GdiObjectTraits {
-    using Type = H;
-    static H Invalid() { return nullptr; }
-    static void Close(H h) { ::DeleteObject(h); }
-};
-struct MemoryDcTraits {
-    using Type = HDC;
-    static HDC Invalid() { return nullptr; }
-    static void Close(HDC dc) { ::DeleteDC(dc); }
-};
-struct IconTraits {
-    using Type = HICON;
-    static HICON Invalid() { return nullptr; }
-    static void Close(HICON icon) { ::DestroyIcon(icon); }
-};
-struct ImageListTraits {
-    using Type = HIMAGELIST;
-    static HIMAGELIST Invalid() { return nullptr; }
-    static void Close(HIMAGELIST list) { ::ImageList_Destroy(list); }
-};
-
-using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
-using BrushHandle = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
-using IconHandle = UniqueHandle<IconTraits>;
-using ImageListHandle = UniqueHandle<ImageListTraits>;
+using FontHandle = UniqueHandle<NullHandleTraits<HFONT, ::DeleteObject>>;
+using BrushHandle = UniqueHandle<NullHandleTraits<HBRUSH, ::DeleteObject>>;
+using BitmapHandle = UniqueHandle<NullHandleTraits<HBITMAP, ::DeleteObject>>;
+using MemoryDc = UniqueHandle<NullHandleTraits<HDC, ::DeleteDC>>;
+using IconHandle = UniqueHandle<NullHandleTraits<HICON, ::DestroyIcon>>;
+using ImageListHandle = UniqueHandle<NullHandleTraits<HIMAGELIST, ::ImageList_Destroy>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {
