@@ -34,11 +34,8 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
     DownloadItem& item = *run.item;
     const std::wstring& tempPath = run.tempPath;
     const size_t i = static_cast<size_t>(index);
-    const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i);
-    if (!attempt) {
-        error = L"Download did not finish";
-        return false;
-    }
+    const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i, error);
+    if (!attempt) return false;
     if (attempt->Finished()) return true;
     const std::wstring& address = attempt->url;
     const bool resumable = attempt->resumable;

@@ -172,10 +172,13 @@ AnswerOutcome FetchAnswer(TransferRun& run, size_t i, const std::wstring& url, i
 
 }  // namespace
 
-std::optional<SegmentAttempt> StartSegmentAttempt(TransferRun& run, size_t index) {
+std::optional<SegmentAttempt> StartSegmentAttempt(TransferRun& run, size_t index, std::wstring& error) {
     DownloadItem& item = *run.item;
     std::lock_guard guard(run.m.lock);
-    if (index >= item.segments.size()) return std::nullopt;
+    if (index >= item.segments.size()) {
+        error = L"Download did not finish";
+        return std::nullopt;
+    }
     Segment& s = item.segments[index];
     if (!item.resumable) s.next = s.start;
     return SegmentAttempt{s.next, s.end, item.size, item.resumable, item.url};
@@ -185,11 +188,8 @@ bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
     DownloadManager& m = run.m;
     DownloadItem& item = *run.item;
     const size_t i = static_cast<size_t>(index);
-    const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i);
-    if (!attempt) {
-        error = L"Download did not finish";
-        return false;
-    }
+    const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i, error);
+    if (!attempt) return false;
     if (attempt->Finished()) return true;
     if (StartsWithNoCase(attempt->url, L"ftp://")) return DownloadFtpSegment(run, index, error);
     const std::wstring& url = attempt->url;

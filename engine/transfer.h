@@ -60,9 +60,9 @@ struct SegmentAttempt {
 
     bool Finished() const { return end >= 0 && end < next; }
 };
-// Nothing when the run has no segment `index` (the attempt then fails: "Download did not
-// finish"). Shared by the HTTP and the FTP attempt. Takes the manager lock.
-[[nodiscard]] std::optional<SegmentAttempt> StartSegmentAttempt(TransferRun& run, size_t index);
+// Nothing, with "Download did not finish" in `error`, when the run has no segment `index`.
+// Shared by the HTTP and the FTP attempt. Takes the manager lock.
+[[nodiscard]] std::optional<SegmentAttempt> StartSegmentAttempt(TransferRun& run, size_t index, std::wstring& error);
 
 // One attempt at one segment over HTTP (ftp:// addresses: DownloadFtpSegment). True when the
 // segment is finished, was shortened away by a split, or the run is ending; false with a
