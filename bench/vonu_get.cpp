@@ -151,12 +151,18 @@ int wmain(int argc, wchar_t** argv) {
         while (item->probing) {
             Sleep(20);
         }
-        std::lock_guard guard(m.lock);
-        if (item->probe.joinable()) item->probe.join();
-        if (!item->userPath) {
-            item->path = UniquePath(folder + L"\\" + item->fileName, item->id);
-            item->fileName = item->path.substr(item->path.rfind(L'\\') + 1);
-            item->userPath = true;
+        std::wstring fileName;
+        {
+            std::lock_guard guard(m.lock);
+            if (item->probe.joinable()) item->probe.join();
+            fileName = item->userPath ? std::wstring() : item->fileName;
+        }
+        if (!fileName.empty()) {
+            (void)UniquePath(m, folder + L"\\" + fileName, item->id, [&](const std::wstring& path) {
+                item->path = path;
+                item->fileName = path.substr(path.rfind(L'\\') + 1);
+                item->userPath = true;
+            });
         }
     }
     {

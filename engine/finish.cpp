@@ -56,7 +56,11 @@ void FinishDownload(DownloadManager& m, DownloadItem& item, const std::wstring& 
             return;
         }
         target = item.path;
-        if (PathFileExistsW(target.c_str())) target = UniquePath(target, item.id);
+    }
+    // Something took the target meanwhile: the next free name, looked for without the lock.
+    if (PathFileExistsW(target.c_str())) target = UniquePath(m, target, item.id);
+    {
+        std::lock_guard guard(m.lock);
         if (!MoveFileExW(tempPath.c_str(), target.c_str(), MOVEFILE_COPY_ALLOWED)) {
             item.state = DownloadState::Error;
             item.lastError = L"Cannot rename the finished file: " + ErrorTextFor(GetLastError());

@@ -9,6 +9,7 @@
 #include "engine/ftp_path.h"
 #include "engine/ftp_session.h"
 #include "engine/naming.h"
+#include "engine/probe.h"
 #include "model/categories.h"
 #include "model/download_manager.h"
 
@@ -85,18 +86,7 @@ bool ProbeFtp(DownloadItem& item, std::wstring& error) {
         return false;
     }
 
-    const std::wstring name = SanitizeFileName(NameFromAddress(address));
-    std::lock_guard guard(m.lock);
-    item.size = size;
-    item.resumable = resumable;
-    item.probed = true;
-    item.lastError.clear();
-    if (!item.userPath) {
-        item.fileName = name;
-        item.category = CategoryForFileName(m, name);
-        item.path = UniquePath(FolderForCategory(m, item.category) + L"\\" + name, item.id);
-    }
-    m.listDirty = true;
+    StoreProbeFindings(m, item, {size, resumable, SanitizeFileName(NameFromAddress(address)), {}});
     return true;
 }
 

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <mutex>
+
 #include "model/download_manager.h"
 #include "model/text_case.h"
 #include "model/text_encoding.h"
@@ -46,11 +48,13 @@ bool IsDeviceName(const std::wstring& base) {
            b[3] <= L'9';
 }
 
-bool Taken(const std::wstring& candidate, int32_t ownId) {
-    if (PathFileExistsW(candidate.c_str())) return true;
-    if (PathFileExistsW((candidate + kTempSuffix).c_str())) return true;
-    if (PathFileExistsW((candidate + kPartsSuffix).c_str())) return true;
-    for (const auto& item : Manager().downloads)
+bool TakenOnDisk(const std::wstring& candidate) {
+    return PathFileExistsW(candidate.c_str()) || PathFileExistsW((candidate + kTempSuffix).c_str()) ||
+           PathFileExistsW((candidate + kPartsSuffix).c_str());
+}
+
+bool TakenInListLocked(const DownloadManager& m, const std::wstring& candidate, int32_t ownId) {
+    for (const auto& item : m.downloads)
         if (item->id != ownId && !item->path.empty() && EqualsNoCase(item->path, candidate)) return true;
     return false;
 }
@@ -169,16 +173,20 @@ std::wstring SanitizeFileName(const std::wstring& name) {
     return s;
 }
 
-std::wstring UniquePath(const std::wstring& path, int32_t ownId) {
-    size_t dot = path.rfind(L'.');
-    size_t slash = path.rfind(L'\\');
-    bool hasExt = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
-    std::wstring stem = hasExt ? path.substr(0, dot) : path;
-    std::wstring ext = hasExt ? path.substr(dot) : L"";
-    if (!Taken(path, ownId)) return path;
-    for (uint64_t n = 2;; ++n) {
-        std::wstring candidate = stem + L" (" + std::to_wstring(n) + L")" + ext;
-        if (!Taken(candidate, ownId)) return candidate;
+std::wstring UniquePath(DownloadManager& m, const std::wstring& path, int32_t ownId,
+                        const std::function<void(const std::wstring&)>& claimLocked) {
+    const size_t dot = path.rfind(L'.');
+    const size_t slash = path.rfind(L'\\');
+    const bool hasExt = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
+    const std::wstring stem = hasExt ? path.substr(0, dot) : path;
+    const std::wstring ext = hasExt ? path.substr(dot) : L"";
+    for (uint64_t n = 1;; ++n) {
+        std::wstring candidate = n == 1 ? path : stem + L" (" + std::to_wstring(n) + L")" + ext;
+        if (TakenOnDisk(candidate)) continue;
+        std::lock_guard guard(m.lock);
+        if (TakenInListLocked(m, candidate, ownId)) continue;
+        if (claimLocked) claimLocked(candidate);
+        return candidate;
     }
 }
 

@@ -1,10 +1,14 @@
 // File names for downloads: from addresses and Content-Disposition, made safe for Windows,
-// and free paths beside earlier files and unfinished downloads. Any thread; UniquePath
-// alone reads the download list and needs the manager lock held by its caller.
+// and free paths beside earlier files and unfinished downloads. Any thread; the free-path
+// search takes the manager lock itself, only to read the list: it looks at the disk
+// without it, since a slow or network folder must not hold up every running download.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -31,7 +35,11 @@ std::wstring SanitizeFileName(const std::wstring& name);
 
 // The path itself, or "stem (2).ext", "stem (3).ext"... : the first that no file or folder,
 // no unfinished download (".vonu" or ".vonu.parts" beside it) and no other download in the
-// list (any id but ownId, compared ignoring case) uses. Caller holds the manager lock.
-std::wstring UniquePath(const std::wstring& path, int32_t ownId);
+// list (any id but ownId, compared ignoring case) uses. `claimLocked`, when given, runs under
+// the manager lock with the path found, in the same hold that found it free of the list, so
+// a caller that makes it a download's path there can never share it with another download.
+// Call without the manager lock.
+std::wstring UniquePath(DownloadManager& m, const std::wstring& path, int32_t ownId,
+                        const std::function<void(const std::wstring&)>& claimLocked = {});
 
 }  // namespace vonu

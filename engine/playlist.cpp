@@ -7,6 +7,7 @@
 #include "engine/ffmpeg.h"
 #include "engine/fetch.h"
 #include "engine/naming.h"
+#include "engine/probe.h"
 #include "engine/url.h"
 #include "model/categories.h"
 #include "model/download_manager.h"
@@ -226,38 +227,27 @@ bool ProbePlaylist(DownloadItem& item) {
     body = std::string();
 
     const std::wstring ffmpeg = ok && playlist.mapAddress.empty() ? FindFfmpeg() : std::wstring();
+    if (!ok) {
+        std::lock_guard guard(m.lock);
+        if (!item.cancel.load()) item.lastError = error;
+        m.listDirty = true;
+        item.probing.exchange(false);
+        return false;
+    }
+    std::wstring name;
     {
         std::lock_guard guard(m.lock);
-        if (ok) {
-            item.parts = std::move(playlist.parts);
-            item.keys = std::move(playlist.keys);
-            item.mapAddress = std::move(playlist.mapAddress);
-            item.partCount = static_cast<int32_t>(item.parts.size());
-            item.size = -1;
-            item.resumable = true;
-            item.probed = true;
-            item.lastError.clear();
-            if (!item.userPath) {
-                const size_t dot = item.fileName.rfind(L'.');
-                std::wstring stem = dot == std::wstring::npos ? item.fileName : item.fileName.substr(0, dot);
-                const std::wstring lower = LowerAscii(stem);
-                if (stem.empty() || lower == L"index" || lower == L"master" || lower == L"playlist") stem = L"video";
-                const std::wstring ext = !item.mapAddress.empty() || !ffmpeg.empty() ? L".mp4" : L".ts";
-                const std::wstring name = SanitizeFileName(stem + ext);
-                // A probe again after a restart names the video as before: its parts folder
-                // beside the old path must not push it to "name (2)" and lose them.
-                if (!EqualsNoCase(name, item.fileName) ||
-                    item.category != L"Video") {
-                    item.fileName = name;
-                    item.category = L"Video";
-                    item.path = UniquePath(FolderForCategory(m, L"Video") + L"\\" + name, item.id);
-                }
-            }
-        } else if (!item.cancel.load()) {
-            item.lastError = error;
-        }
-        m.listDirty = true;
+        item.parts = std::move(playlist.parts);
+        item.keys = std::move(playlist.keys);
+        item.mapAddress = std::move(playlist.mapAddress);
+        item.partCount = static_cast<int32_t>(item.parts.size());
+        const size_t dot = item.fileName.rfind(L'.');
+        std::wstring stem = dot == std::wstring::npos ? item.fileName : item.fileName.substr(0, dot);
+        const std::wstring lower = LowerAscii(stem);
+        if (stem.empty() || lower == L"index" || lower == L"master" || lower == L"playlist") stem = L"video";
+        name = SanitizeFileName(stem + (!item.mapAddress.empty() || !ffmpeg.empty() ? L".mp4" : L".ts"));
     }
+    StoreProbeFindings(m, item, {-1, true, name, L"Video"});
     item.probing.exchange(false);
     return ok;
 }

@@ -56,23 +56,27 @@ bool PoorName(const std::wstring& name) {
 int32_t AddDownload(const std::wstring& address, const DownloadOptions& options) {
     auto item = std::make_shared<DownloadItem>();
     DownloadManager& m = Manager();
-    std::lock_guard guard(m.lock);
-    item->id = m.nextDownloadId++;
     item->url = address;
     item->referrer = options.referrer;
     item->cookie = options.cookie;
     item->userAgent = options.userAgent;
-    item->connections = static_cast<int32_t>(m.MaxConn);
     item->added = FileTimeNow();
     item->fileName = SanitizeFileName(options.fileName.empty() ? NameFromAddress(address) : options.fileName);
     item->video = IsPlaylistAddress(address);
     item->category = CategoryForFileName(m, item->fileName);
-    item->path = UniquePath(FolderForCategory(m, item->category) + L"\\" + item->fileName, item->id);
     item->state = DownloadState::Stopped;
     item->probing.exchange(true);
-    m.downloads.push_back(item);
-    m.listDirty = true;
-    m.listSaveNow = true;
+    const std::wstring wanted = FolderForCategory(m, item->category) + L"\\" + item->fileName;
+    // The item joins the list in the same hold of the lock that found its path free.
+    (void)UniquePath(m, wanted, 0, [&](const std::wstring& path) {
+        item->id = m.nextDownloadId++;
+        item->connections = static_cast<int32_t>(m.MaxConn);
+        item->path = path;
+        m.downloads.push_back(item);
+        m.listDirty = true;
+        m.listSaveNow = true;
+    });
+    std::lock_guard guard(m.lock);
     try {
         item->probe = std::thread([item] { (void)ProbeDownload(*item); });
     } catch (const std::system_error& e) {
@@ -82,6 +86,26 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
                           std::to_wstring(e.code().value()) + L").";
     }
     return item->id;
+}
+
+void StoreProbeFindings(DownloadManager& m, DownloadItem& item, const ProbeFindings& found) {
+    std::wstring wanted;
+    {
+        std::lock_guard guard(m.lock);
+        item.size = found.size;
+        item.resumable = found.resumable;
+        item.probed = true;
+        item.lastError.clear();
+        m.listDirty = true;
+        const std::wstring category = found.category.empty() ? CategoryForFileName(m, found.name) : found.category;
+        if (item.userPath || (EqualsNoCase(found.name, item.fileName) && category == item.category)) return;
+        item.fileName = found.name;
+        item.category = category;
+        wanted = FolderForCategory(m, category) + L"\\" + found.name;
+    }
+    (void)UniquePath(m, wanted, item.id, [&](const std::wstring& path) {
+        if (!item.userPath) item.path = path;
+    });
 }
 
 bool ProbeDownload(DownloadItem& item) {
@@ -153,21 +177,11 @@ bool ProbeDownload(DownloadItem& item) {
         return ProbePlaylist(item);
     }
 
-    {
+    if (ok) {
+        StoreProbeFindings(m, item, {size, resumable, name, {}});
+    } else {
         std::lock_guard guard(m.lock);
-        if (ok) {
-            item.size = size;
-            item.resumable = resumable;
-            item.probed = true;
-            item.lastError.clear();
-            if (!item.userPath) {
-                item.fileName = name;
-                item.category = CategoryForFileName(m, name);
-                item.path = UniquePath(FolderForCategory(m, item.category) + L"\\" + name, item.id);
-            }
-        } else if (!item.cancel.load()) {
-            item.lastError = error;
-        }
+        if (!item.cancel.load()) item.lastError = error;
         m.listDirty = true;
     }
     item.probing.exchange(false);

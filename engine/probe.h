@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "model/download_item.h"
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -27,5 +27,21 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
 // never holding it across the request). False: the item's last error says why, unless the
 // item was cancelled. Runs on the probe thread, or on the worker before an unprobed run.
 bool ProbeDownload(DownloadItem& item);
+
+// What a successful probe found: the size (-1 unknown), whether ranges work, the name the
+// server gives and its category (empty: the category the name belongs to).
+struct ProbeFindings {
+    int64_t size = -1;
+    bool resumable = false;
+    std::wstring name;
+    std::wstring category;
+};
+
+// Stores a successful probe's findings in the item (probed, no error) and, unless the user
+// chose the path, names it: a new name or category also gets a free path in that category's
+// folder. The same name and category keep the path it has, so probing a download again (a
+// video after a restart, whose parts folder lies beside that path) never moves it to
+// "name (2)". Takes the manager lock itself (the disk is checked outside it).
+void StoreProbeFindings(DownloadManager& m, DownloadItem& item, const ProbeFindings& found);
 
 }  // namespace vonu

@@ -26,31 +26,9 @@ namespace vonu {
 namespace {
 
 constexpr DWORD kChunk = 65536;
-constexpr uint32_t kWaitStepMs = 100;
-
-std::atomic<uint32_t> g_delays[4] = {2000, 4000, 8000, 15000};
-
-void SetState(DownloadItem& item, DownloadState s) { item.state = s; }
-
-// Sleeps up to `ms` in 100 ms steps; false when the run began ending meanwhile.
-bool WaitUnlessEnding(const TransferRun& run, uint32_t ms) {
-    for (uint32_t waited = 0; waited < ms; waited += kWaitStepMs) {
-        if (run.Ending()) return false;
-        Sleep(std::min(kWaitStepMs, ms - waited));
-    }
-    return !run.Ending();
-}
-
-void EndRun(std::shared_ptr<DownloadItem>& item, DownloadManager& m, bool setupGood, const std::wstring& tempPath,
-            TransferRun* run);
+constexpr uint32_t kServerLimitWaitMs = 500;
 
 }  // namespace
-
-void SetRetryDelaysForTests(const std::array<uint32_t, 4>& delaysMs) {
-    for (size_t i = 0; i < 4; ++i) g_delays[i] = delaysMs[i];
-}
-
-std::array<uint32_t, 4> RetryDelays() { return {g_delays[0], g_delays[1], g_delays[2], g_delays[3]}; }
 
 ChunkOutcome StoreChunk(TransferRun& run, size_t i, void* file, const char* data, uint32_t size,
                         std::wstring& error) {
@@ -213,31 +191,22 @@ void RunConnection(TransferRun& run, int first) {
     DownloadItem& item = *run.item;
     int index = first;
     while (index >= 0 && !run.Ending()) {
-        const auto nextPosition = [&] {
+        // Progress is the segment's next position: on a link that cuts every connection after
+        // a while, each attempt moves it on and the download finishes on its own. (Without
+        // ranges every attempt starts at byte 0, so only getting further than any attempt
+        // before counts.)
+        const auto reached = [&] {
             std::lock_guard guard(m.lock);
             return item.segments[static_cast<size_t>(index)].next;
         };
-        int64_t reached = nextPosition();
         std::wstring error;
-        bool ok = DownloadSegment(run, index, error);
-        const auto delays = RetryDelays();
-        // The retries count failed attempts in a row that stored nothing new: on a link that
-        // cuts every connection after a while, each attempt moves the segment on, and the
-        // download finishes on its own. (Without ranges every attempt starts at byte 0, so
-        // only getting further than any attempt before counts.)
-        for (size_t retry = 0; !ok && retry < delays.size(); ++retry) {
-            if (const int64_t now = nextPosition(); now > reached) {
-                reached = now;
-                retry = 0;
-            }
-            if (!WaitUnlessEnding(run, delays[retry])) break;
-            error.clear();
-            ok = DownloadSegment(run, index, error);
-        }
+        const bool ok = RunWithRetries(
+            run.retries, error, [&](std::wstring& e) { return DownloadSegment(run, index, e); },
+            [&] { return run.Ending(); }, reached);
         std::lock_guard guard(m.lock);
         item.segmentBusy[static_cast<size_t>(index)] = 0;
         if (!ok) {
-            if (!item.cancel && !error.empty()) run.errors.push_back(error);
+            if (!item.cancel && !error.empty()) run.worker.errors.push_back(error);
             return;
         }
         if (run.Ending()) return;
@@ -249,160 +218,148 @@ void RunConnection(TransferRun& run, int first) {
     }
 }
 
-void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
-    bool video = false;
+namespace {
+
+// Waits while the item's own probe (started when it was added) is still out, then probes it
+// when it has not been probed: an ordinary download once, a video while it has no parts.
+// False when the run is cancelled or the probe failed; the outcome is then set.
+bool ProbeForRun(WorkerRun& worker) {
+    constexpr DWORD kProbeWaitStepMs = 50;
+    DownloadItem& item = *worker.item;
+    while (item.probing.load() && !worker.Cancelled()) Sleep(kProbeWaitStepMs);
+    if (worker.Cancelled()) return false;
+    bool needed = false;
     {
-        std::lock_guard guard(m.lock);
-        video = item->video;
+        std::lock_guard guard(worker.m.lock);
+        needed = item.video ? item.parts.empty() : !item.probed;
     }
-    if (video) {
-        RunVideoTransfer(std::move(item), m);
-        return;
-    }
+    if (!needed || ProbeDownload(item)) return !worker.Cancelled();
+    std::lock_guard guard(worker.m.lock);
+    if (!worker.Cancelled()) worker.FailLocked(item.lastError.empty() ? std::wstring(L"Download failed") : item.lastError);
+    return false;
+}
 
-    while (item->probing && !item->cancel) Sleep(50);
-
-    bool probed = false;
-    {
-        std::lock_guard guard(m.lock);
-        probed = item->probed;
-    }
-    if (!item->cancel && !probed) {
-        if (!ProbeDownload(*item)) {
-            EndRun(item, m, false, std::wstring(), nullptr);
-            return;
-        }
-        std::lock_guard guard(m.lock);
-        video = item->video;
-    }
-    if (video && !item->cancel) {
-        RunVideoTransfer(std::move(item), m);
-        return;
-    }
-
-    std::wstring tempPath;
+// Resumes from the saved segments when they account for every byte of the file exactly once
+// in a temporary file of the file's size; anything else starts again from byte 0 in a new
+// temporary file. False with the run's outcome set when that file cannot be made.
+bool PrepareSegments(WorkerRun& worker, const std::wstring& tempPath) {
+    DownloadManager& m = worker.m;
+    DownloadItem& item = *worker.item;
     int64_t size = -1;
     bool resumable = false, haveSegments = false;
     int32_t connections = 1;
     {
         std::lock_guard guard(m.lock);
-        tempPath = item->path + kTempSuffix;
-        size = item->size;
-        resumable = item->resumable;
-        haveSegments = !item->segments.empty();
-        connections = item->connections;
+        size = item.size;
+        resumable = item.resumable;
+        haveSegments = !item.segments.empty();
+        connections = item.connections;
     }
-    // Resume only from segments that account for every byte of the file exactly once, in a
-    // temporary file of the file's size; anything else starts again from byte 0.
     bool resume = resumable && haveSegments && GetFileAttributesW(tempPath.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (resume && size > 0) {
         const int64_t length = FileLength(tempPath);
         std::lock_guard guard(m.lock);
-        resume = length == size && SegmentsTile(item->segments, size);
-    }
-
-    if (item->cancel) {
-        EndRun(item, m, true, tempPath, nullptr);
-        return;
+        resume = length == size && SegmentsTile(item.segments, size);
     }
     if (resume) {
         std::lock_guard guard(m.lock);
-        item->segments = MergeResumedSegments(std::move(item->segments));
-    } else {
-        // The file is made outside the manager lock: with the sparse mark it is quick, but it
-        // is still a disk operation, and every other download waits on that lock.
-        std::wstring error;
-        if (!CreateTemporaryFile(tempPath, size, error)) {
-            {
-                std::lock_guard guard(m.lock);
-                item->lastError = error;
-            }
-            EndRun(item, m, false, tempPath, nullptr);
-            return;
-        }
-        std::lock_guard guard(m.lock);
-        item->segments = InitialSegments(size, resumable, connections);
-        item->endReached = false;
+        item.segments = MergeResumedSegments(std::move(item.segments));
+        return true;
     }
-
-    TransferRun run{m, item, tempPath, {}, {}};
-    if (!item->cancel) {
-        {
-            std::lock_guard guard(m.lock);
-            item->segmentBusy.assign(item->segments.size(), 0);
-        }
-        std::vector<std::thread> threads;
-        for (int32_t c = 0; c < std::max(connections, 1); ++c) {
-            int index = PickSegment(m, *item);
-            while (index == kServerLimitReached && threads.empty() && !item->cancel) {
-                Sleep(500);
-                index = PickSegment(m, *item);
-            }
-            if (index < 0) break;
-            try {
-                threads.emplace_back(RunConnection, std::ref(run), index);
-            } catch (const std::system_error&) {
-                std::lock_guard guard(m.lock);
-                item->segmentBusy[static_cast<size_t>(index)] = 0;
-                if (threads.empty())
-                    run.errors.push_back(L"Cannot start the download: the system refused a new thread");
-                break;
-            }
-        }
-        for (std::thread& t : threads) t.join();
+    // The file is made outside the manager lock: with the sparse mark it is quick, but it is
+    // still a disk operation, and every other download waits on that lock.
+    std::wstring error;
+    const bool made = CreateTemporaryFile(tempPath, size, error);
+    std::lock_guard guard(m.lock);
+    if (!made) {
+        if (!worker.Cancelled()) worker.FailLocked(error);
+        return false;
     }
-    EndRun(item, m, true, tempPath, &run);
+    item.segments = InitialSegments(size, resumable, connections);
+    item.endReached = false;
+    return true;
 }
 
-namespace {
-
-void EndRun(std::shared_ptr<DownloadItem>& item, DownloadManager& m, bool setupGood, const std::wstring& tempPath,
-            TransferRun* run) {
-    bool complete = false, changed = false;
+// Starts up to the item's connections and joins them.
+void RunConnections(TransferRun& run) {
+    DownloadManager& m = run.m;
+    DownloadItem& item = *run.item;
+    int32_t connections = 1;
     {
         std::lock_guard guard(m.lock);
-        DownloadItem& d = *item;
-        d.segmentBusy.assign(d.segments.size(), 0);
-        d.speed = 0;
-        if (d.cancel) {
-            if (d.state == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
-        } else if (!setupGood) {
-            SetState(d, DownloadState::Error);
-            if (d.lastError.empty()) d.lastError = L"Download failed";
-        } else if (run && run->serverFileChanged) {
-            // Begin again from nothing next time: a new probe, a new file, new segments.
-            changed = true;
-            SetState(d, DownloadState::Error);
-            d.lastError = kServerFileChanged;
-            d.segments.clear();
-            d.segmentBusy.clear();
-            d.endReached = false;
-            d.probed = false;
-        } else {
-            const std::vector<std::wstring> noErrors;
-            const std::vector<std::wstring>& errors = run ? run->errors : noErrors;
-            if (d.size > 0) {
-                complete = !d.segments.empty();
-                for (const Segment& s : d.segments) complete = complete && s.Finished();
-            } else {
-                complete = d.endReached && errors.empty();
-            }
-            if (!complete) {
-                SetState(d, DownloadState::Error);
-                d.lastError = errors.empty() ? std::wstring(L"Download did not finish") : errors.back();
-            }
+        item.segmentBusy.assign(item.segments.size(), 0);
+        connections = item.connections;
+    }
+    std::vector<std::thread> threads;
+    for (int32_t c = 0; c < std::max(connections, 1); ++c) {
+        int index = PickSegment(m, item);
+        // The first connection waits for a free place under the server's limit; more are
+        // only wanted while there is one.
+        while (index == kServerLimitReached && threads.empty() &&
+               PauseUnless(kServerLimitWaitMs, [&] { return run.Ending(); }))
+            index = PickSegment(m, item);
+        if (index < 0) break;
+        try {
+            threads.emplace_back(RunConnection, std::ref(run), index);
+        } catch (const std::system_error&) {
+            std::lock_guard guard(m.lock);
+            item.segmentBusy[static_cast<size_t>(index)] = 0;
+            if (threads.empty())
+                run.worker.errors.push_back(L"Cannot start the download: the system refused a new thread");
+            break;
         }
-        m.listDirty = true;
     }
-    if (changed) DeleteFileW(tempPath.c_str());
-    if (complete) FinishDownload(m, *item, tempPath);
-    {
-        std::lock_guard guard(m.lock);
-        if (!item->cancel) item->runQueueId = 0;
+    for (std::thread& t : threads) t.join();
+}
+
+// The outcome of a run whose connections have all ended. True when every byte is there.
+bool DecideOutcome(TransferRun& run) {
+    std::lock_guard guard(run.m.lock);
+    DownloadItem& d = *run.item;
+    if (d.cancel) return false;
+    if (run.serverFileChanged) {
+        // Begin again from nothing next time: a new probe, a new file, new segments.
+        run.worker.FailLocked(kServerFileChanged);
+        d.segments.clear();
+        d.segmentBusy.clear();
+        d.endReached = false;
+        d.probed = false;
+        return false;
     }
-    item->workerRunning.exchange(false);
+    bool complete = false;
+    if (d.size > 0) {
+        complete = !d.segments.empty();
+        for (const Segment& s : d.segments) complete = complete && s.Finished();
+    } else {
+        complete = d.endReached && run.worker.errors.empty();
+    }
+    if (!complete) run.worker.FailWithLastErrorLocked(L"Download did not finish");
+    return complete;
 }
 
 }  // namespace
+
+void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
+    WorkerRun worker(m, std::move(item));
+    if (!ProbeForRun(worker)) return;
+    bool video = false;
+    std::wstring tempPath;
+    {
+        std::lock_guard guard(m.lock);
+        video = worker.item->video;
+        tempPath = worker.item->path + kTempSuffix;
+    }
+    if (video) {
+        RunVideoTransfer(worker);
+        return;
+    }
+    if (!PrepareSegments(worker, tempPath) || worker.Cancelled()) return;
+    TransferRun run(worker, tempPath);
+    RunConnections(run);
+    if (DecideOutcome(run))
+        FinishDownload(m, *worker.item, tempPath);
+    else if (run.serverFileChanged)
+        DeleteFileW(tempPath.c_str());
+}
 
 }  // namespace vonu

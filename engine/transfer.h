@@ -5,13 +5,12 @@
 // all bytes there, when it hands the file to FinishDownload.
 //
 // Threads: the worker is started by the start operation (manager/control.h) through the
-// worker entry point and keeps its contract (manager/worker_entry.h); it starts and joins its
-// connection threads. Everything shared lives in the item, guarded by the manager lock,
+// worker entry point; its WorkerRun (model/worker_run.h) keeps the run's contract on every
+// path. It starts and joins its connection threads. Everything shared lives in the item, guarded by the manager lock,
 // which is held only for short steps, never across network or disk waits.
 // `m` must be the process-wide Manager(): the HTTP requests lock it.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -19,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/retry_policy.h"
+#include "model/worker_run.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -28,25 +29,31 @@ inline constexpr wchar_t kServerFileChanged[] = L"The file on the server has cha
 // The sentence of a 206 answer that carries another part of the file than the one asked for.
 inline constexpr wchar_t kWrongRangeAnswer[] = L"The server sent another part of the file than the one asked for";
 
-// What the connections of one run share besides the item.
+// What the connections of one run share besides the item: the worker's run (its `errors`
+// collect the sentence of each connection that gave up), the temporary file and the retries.
 struct TransferRun {
+    WorkerRun& worker;
     DownloadManager& m;
     std::shared_ptr<DownloadItem> item;
     std::wstring tempPath;
-    std::vector<std::wstring> errors;        // manager lock; a connection that gave up adds its last
+    RetryPolicy retries;
     std::atomic<bool> serverFileChanged{false};  // ends every connection of the run, no retries
+
+    TransferRun(WorkerRun& w, std::wstring temporaryPath)
+        : worker(w), m(w.m), item(w.item), tempPath(std::move(temporaryPath)),
+          retries(CurrentRetryPolicies().segments) {}
 
     // The run ends its connections: the user stopped it, or its file changed on the server.
     bool Ending() const { return item->cancel.load() || serverFileChanged.load(); }
 };
 
-// The worker's thread procedure (a TransferWorker).
+// The worker's thread procedure (a TransferWorker) for every download: after the probe, a
+// video goes to RunVideoTransfer, anything else to the segmented transfer.
 void RunTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
 
 // One connection: downloads segments, starting at `first`, until PickSegment has no more.
-// A failing segment is retried after 2, 4, 8 and 15 s; an attempt that stored bytes beyond
-// any before it starts that count again, so only four attempts in a row without progress
-// make the connection give up.
+// A failing segment is retried by the run's segment policy (engine/retry_policy.h); an
+// attempt that stored bytes beyond any before it starts the count again.
 void RunConnection(TransferRun& run, int first);
 
 // What one attempt at a segment starts from, read under the manager lock. Without ranges
@@ -81,10 +88,5 @@ enum class ChunkOutcome { More, SegmentDone, Failed };
 // segment. Shared by the HTTP and the FTP read loops; takes the manager lock for each step.
 [[nodiscard]] ChunkOutcome StoreChunk(TransferRun& run, size_t index, void* file, const char* data, uint32_t size,
                                       std::wstring& error);
-
-// The pauses before retries 1-4, in milliseconds: 2, 4, 8 and 15 seconds. Tests shorten them
-// so they need not wait through the real schedule; the program never calls this.
-void SetRetryDelaysForTests(const std::array<uint32_t, 4>& delaysMs);
-std::array<uint32_t, 4> RetryDelays();
 
 }  // namespace vonu

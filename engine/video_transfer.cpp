@@ -29,23 +29,9 @@ constexpr size_t kMapCap = 1073741824;
 constexpr size_t kKeyCap = 4096;         // a key is 16 bytes; more is refused, not held
 constexpr DWORD kJoinBuffer = 1048576;   // 1 MiB
 constexpr uint32_t kRemuxTimeoutMs = 1800000;
-constexpr uint32_t kWaitStepMs = 100;
 constexpr int kMaxPartWorkers = 8;
 
-std::atomic<uint32_t> g_delays[3] = {1000, 2000, 3000};
-
-void SetState(DownloadItem& item, DownloadState s) { item.state = s; }
-
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-// Sleeps up to `ms` in 100 ms steps; false when the item was cancelled meanwhile.
-bool WaitUnlessCancelled(const DownloadItem& item, uint32_t ms) {
-    for (uint32_t waited = 0; waited < ms; waited += kWaitStepMs) {
-        if (item.cancel.load()) return false;
-        Sleep(std::min(kWaitStepMs, ms - waited));
-    }
-    return !item.cancel.load();
-}
 
 // Writes the whole of `bytes` to a new file (no sharing, replacing one that is there).
 bool WriteNewFile(const std::wstring& path, const std::string& bytes) {
@@ -142,10 +128,6 @@ std::wstring PartFileName(size_t index) {
     return digits + L".part";
 }
 
-void SetPartRetryDelaysForTests(const std::array<uint32_t, 3>& delaysMs) {
-    for (size_t i = 0; i < 3; ++i) g_delays[i] = delaysMs[i];
-}
-
 void RunPartWorker(VideoRun& run) {
     DownloadManager& m = run.m;
     DownloadItem& item = *run.item;
@@ -168,14 +150,11 @@ void RunPartWorker(VideoRun& run) {
             part = item.parts[index];
         }
 
+        // A part is written whole or not at all, so its attempts make no progress to count.
         std::wstring error;
-        bool done = false;
-        for (int attempt = 0; attempt < 4 && !item.cancel.load(); ++attempt) {
-            if (attempt > 0 && !WaitUnlessCancelled(item, g_delays[attempt - 1])) break;
-            error.clear();
-            done = FetchPart(run, index, part, error);
-            if (done) break;
-        }
+        const bool done = RunWithRetries(
+            run.retries, error, [&](std::wstring& e) { return FetchPart(run, index, part, e); },
+            [&] { return item.cancel.load(); }, [] { return int64_t{0}; });
 
         std::lock_guard guard(m.lock);
         item.partInProgress[index] = 0;
@@ -185,7 +164,7 @@ void RunPartWorker(VideoRun& run) {
         }
         run.firstFree = std::min(run.firstFree, index);  // free again for the other workers
         if (item.cancel.load()) return;
-        if (!error.empty()) run.errors.push_back(error);
+        if (!error.empty()) run.worker.errors.push_back(error);
         return;
     }
 }
@@ -258,112 +237,88 @@ bool JoinParts(DownloadManager& m, DownloadItem& item, const std::wstring& parts
     return true;
 }
 
-void RunVideoTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
-    while (item->probing.load() && !item->cancel.load()) Sleep(50);
-
-    bool setup = true;
-    bool empty = false;
+void RunVideoTransfer(WorkerRun& worker) {
+    DownloadManager& m = worker.m;
+    const std::shared_ptr<DownloadItem>& item = worker.item;
+    std::wstring partsFolder, tempPath, mapAddress;
+    size_t count = 0;
     {
         std::lock_guard guard(m.lock);
-        empty = item->parts.empty();
+        partsFolder = item->path + kPartsSuffix;
+        tempPath = item->path + kTempSuffix;
+        count = item->parts.size();
+        item->partDone.assign(count, 0);
+        item->partInProgress.assign(count, 0);
+        item->videoBytes = 0;
     }
-    if (!item->cancel.load() && empty) setup = ProbePlaylist(*item);
-
-    std::wstring partsFolder, tempPath, mapError;
-    VideoRun run{m, item, {}, {}, 0};
-    if (setup && !item->cancel.load()) {
-        size_t count = 0;
-        {
-            std::lock_guard guard(m.lock);
-            partsFolder = item->path + kPartsSuffix;
-            tempPath = item->path + kTempSuffix;
-            count = item->parts.size();
-            item->partDone.assign(count, 0);
-            item->partInProgress.assign(count, 0);
-            item->videoBytes = 0;
-        }
-        run.partsFolder = partsFolder;
-        SHCreateDirectoryExW(nullptr, partsFolder.c_str(), nullptr);
-        const auto present = PartFilesPresent(partsFolder, count);
-        std::wstring mapAddress;
-        {
-            std::lock_guard guard(m.lock);
-            for (const auto& [index, size] : present) {
-                if (index >= item->partDone.size()) continue;
-                item->partDone[index] = 1;
-                item->videoBytes += size;
-            }
-            mapAddress = item->mapAddress;
-            item->bytesAtStart = item->videoBytes;
-        }
-        const std::wstring mapFile = partsFolder + L"\\map.part";
-        if (!mapAddress.empty() && !Exists(mapFile)) {
-            std::string body;
-            setup = FetchToMemory(*item, mapAddress, body, mapError, false, nullptr, nullptr, kMapCap);
-            if (setup && !WriteNewFile(mapFile, body)) {
-                DeleteFileW(mapFile.c_str());
-                mapError = kPartWriteFailed;
-                setup = false;
-            }
-        }
-        if (setup && !item->cancel.load()) {
-            int32_t connections = 1;
-            {
-                std::lock_guard guard(m.lock);
-                connections = item->connections;
-            }
-            const int workers = std::clamp<int>(connections, 1, kMaxPartWorkers);
-            std::vector<std::thread> threads;
-            for (int w = 0; w < workers; ++w) {
-                try {
-                    threads.emplace_back(RunPartWorker, std::ref(run));
-                } catch (const std::system_error&) {
-                    if (threads.empty()) {
-                        std::lock_guard guard(m.lock);
-                        run.errors.push_back(L"Cannot start the download: the system refused a new thread");
-                    }
-                    break;
-                }
-            }
-            for (std::thread& t : threads) t.join();
-        }
-    }
-
-    bool join = false;
+    VideoRun run(worker);
+    run.partsFolder = partsFolder;
+    SHCreateDirectoryExW(nullptr, partsFolder.c_str(), nullptr);
+    const auto present = PartFilesPresent(partsFolder, count);
     {
         std::lock_guard guard(m.lock);
-        DownloadItem& d = *item;
-        d.speed = 0;
-        if (d.cancel.load()) {
-            if (d.state == DownloadState::Downloading && !d.restartPending) SetState(d, DownloadState::Stopped);
-        } else if (setup && !d.partDone.empty() &&
-                   std::all_of(d.partDone.begin(), d.partDone.end(), [](uint8_t f) { return f != 0; })) {
-            join = true;
-        } else {
-            SetState(d, DownloadState::Error);
-            if (setup)
-                d.lastError = run.errors.empty() ? std::wstring(kPartsMissing) : run.errors.back();
-            else if (d.lastError.empty())
-                d.lastError = mapError.empty() ? std::wstring(L"Download failed") : mapError;
+        for (const auto& [index, size] : present) {
+            if (index >= item->partDone.size()) continue;
+            item->partDone[index] = 1;
+            item->videoBytes += size;
         }
-        m.listDirty = true;
+        mapAddress = item->mapAddress;
+        item->bytesAtStart = item->videoBytes;
     }
-    if (join) {
+    const std::wstring mapFile = partsFolder + L"\\map.part";
+    if (!mapAddress.empty() && !Exists(mapFile)) {
+        std::string body;
         std::wstring error;
-        if (JoinParts(m, *item, partsFolder, tempPath, error)) {
-            FinishDownload(m, *item, tempPath);
-        } else {
+        bool ok = FetchToMemory(*item, mapAddress, body, error, false, nullptr, nullptr, kMapCap);
+        if (ok && !WriteNewFile(mapFile, body)) {
+            DeleteFileW(mapFile.c_str());
+            error = kPartWriteFailed;
+            ok = false;
+        }
+        if (!ok) {
             std::lock_guard guard(m.lock);
-            SetState(*item, DownloadState::Error);
-            item->lastError = error;
-            m.listDirty = true;
+            if (!worker.Cancelled()) worker.FailLocked(error.empty() ? std::wstring(L"Download failed") : error);
+            return;
         }
     }
+    if (worker.Cancelled()) return;
+
+    int32_t connections = 1;
     {
         std::lock_guard guard(m.lock);
-        if (!item->cancel.load()) item->runQueueId = 0;
+        connections = item->connections;
     }
-    item->workerRunning.exchange(false);
+    const int workers = std::clamp<int>(connections, 1, kMaxPartWorkers);
+    std::vector<std::thread> threads;
+    for (int w = 0; w < workers; ++w) {
+        try {
+            threads.emplace_back(RunPartWorker, std::ref(run));
+        } catch (const std::system_error&) {
+            if (threads.empty()) {
+                std::lock_guard guard(m.lock);
+                worker.errors.push_back(L"Cannot start the download: the system refused a new thread");
+            }
+            break;
+        }
+    }
+    for (std::thread& t : threads) t.join();
+
+    {
+        std::lock_guard guard(m.lock);
+        if (worker.Cancelled()) return;
+        if (item->partDone.empty() ||
+            !std::all_of(item->partDone.begin(), item->partDone.end(), [](uint8_t f) { return f != 0; })) {
+            worker.FailWithLastErrorLocked(kPartsMissing);
+            return;
+        }
+    }
+    std::wstring error;
+    if (!JoinParts(m, *item, partsFolder, tempPath, error)) {
+        std::lock_guard guard(m.lock);
+        worker.FailLocked(error);
+        return;
+    }
+    FinishDownload(m, *item, tempPath);
 }
 
 }  // namespace vonu

@@ -5,18 +5,19 @@
 // without a map (else the file stays MPEG-TS and the target becomes ".ts"), and finished.
 // Finished part files are the resume state: the next run fetches only the missing ones.
 //
-// Threads: RunVideoTransfer is the worker (the same contract as RunTransfer, see
-// manager/worker_entry.h); it starts and joins its part workers. Flags, keys, the error list
+// Threads: RunVideoTransfer runs on the worker thread inside the worker's run (RunTransfer
+// probes first and hands a video here); it starts and joins its part workers. Flags, keys, the error list
 // and the video bytes change only under the manager lock; fetching, decrypting and writing
 // happen outside it. `m` must be the process-wide Manager(): the HTTP requests lock it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/retry_policy.h"
+#include "model/worker_run.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -27,21 +28,26 @@ inline constexpr wchar_t kPartWriteFailed[] = L"Cannot write to disk";
 inline constexpr wchar_t kPartsMissing[] = L"Some video parts could not be downloaded";
 inline constexpr wchar_t kCannotJoin[] = L"Cannot join the video parts";
 
-// What the part workers of one run share besides the item. Manager lock for errors and
+// What the part workers of one run share besides the item: the worker's run (its `errors`
+// collect the sentence of each part worker that gave up) and the retries. Manager lock for
 // firstFree.
 struct VideoRun {
+    WorkerRun& worker;
     DownloadManager& m;
     std::shared_ptr<DownloadItem> item;
     std::wstring partsFolder;
-    std::vector<std::wstring> errors;  // a worker that gave up adds its last sentence
-    size_t firstFree = 0;              // every part before it is done or taken
+    RetryPolicy retries;
+    size_t firstFree = 0;  // every part before it is done or taken
+
+    explicit VideoRun(WorkerRun& w) : worker(w), m(w.m), item(w.item), retries(CurrentRetryPolicies().parts) {}
 };
 
-// The worker's thread procedure for a video item.
-void RunVideoTransfer(std::shared_ptr<DownloadItem> item, DownloadManager& m);
+// The run of a probed video item, inside the worker's run.
+void RunVideoTransfer(WorkerRun& worker);
 
 // Takes free parts one after another until none is left or the run is cancelled; a part
-// that fails four times (pauses 1, 2, 3 s) ends this worker with its sentence in the list.
+// whose attempts the run's part policy gives up on (engine/retry_policy.h) ends this worker
+// with its sentence in the run's errors.
 void RunPartWorker(VideoRun& run);
 
 // Map and parts in order into tempPath through one 1 MiB buffer; the part files and the
@@ -51,9 +57,5 @@ void RunPartWorker(VideoRun& run);
 
 // "000042.part": the index with at least six digits.
 std::wstring PartFileName(size_t index);
-
-// The pauses before attempts 2-4, in milliseconds (1, 2 and 3 s). Tests shorten them; the
-// program never calls this.
-void SetPartRetryDelaysForTests(const std::array<uint32_t, 3>& delaysMs);
 
 }  // namespace vonu

@@ -3,23 +3,15 @@
 #include <atomic>
 #include <mutex>
 
+#include "model/worker_run.h"
+
 namespace vonu {
 namespace {
 
 void NoEngineWorker(std::shared_ptr<DownloadItem> item, DownloadManager& m) {
-    {
-        std::lock_guard guard(m.lock);
-        if (item->cancel) {
-            if (item->state == DownloadState::Downloading && !item->restartPending)
-                item->state = DownloadState::Stopped;
-        } else {
-            item->state = DownloadState::Error;
-            item->lastError = L"Downloading is not available in this build.";
-            item->runQueueId = 0;
-        }
-        m.listDirty = true;
-    }
-    item->workerRunning.exchange(false);
+    WorkerRun run(m, std::move(item));
+    std::lock_guard guard(m.lock);
+    if (!run.Cancelled()) run.FailLocked(L"Downloading is not available in this build.");
 }
 
 void NoRequests(DownloadItem&) {}

@@ -1,7 +1,8 @@
 // Where a started download's run goes: the one entry point the transfer engine fills.
 //
 // Start (manager/control.h) runs the installed worker on a new thread with the item's own
-// shared reference. A worker must keep the run's contract: it starts with the state
+// shared reference. A worker must keep the run's contract (a WorkerRun, model/worker_run.h,
+// keeps it on every path): it starts with the state
 // Downloading, the cancel flag and restart pending clear and the worker-running flag set;
 // it polls the cancel flag at least every 100 ms; it ends by setting, under the manager
 // lock, the state Stopped when cancelled (unless restart pending: then it stays

@@ -63,9 +63,7 @@ std::wstring SelectedCategory(HWND dialog, const DialogState& state) {
 // read before the manager lock is taken (it takes the category lock itself).
 std::wstring FreePathIn(const std::wstring& category, const std::wstring& fileName, int32_t id) {
     DownloadManager& m = Manager();
-    const std::wstring wanted = FolderForCategory(m, category) + L"\\" + fileName;
-    std::lock_guard guard(m.lock);
-    return UniquePath(wanted, id);
+    return UniquePath(m, FolderForCategory(m, category) + L"\\" + fileName, id);
 }
 
 std::wstring AfterLastBackslash(const std::wstring& path) {
@@ -155,12 +153,7 @@ bool Accept(HWND dialog, DialogState& state) {
         return false;
     }
     const std::wstring category = SelectedCategory(dialog, state);
-    std::wstring free;
-    {
-        DownloadManager& m = Manager();
-        std::lock_guard guard(m.lock);
-        free = UniquePath(path, state.id);
-    }
+    const std::wstring free = UniquePath(Manager(), path, state.id);
     // Taken by a file or folder, an unfinished download's temporary file, or another
     // download in the list: two downloads must never finish into one path.
     if (free != path) {

@@ -330,7 +330,8 @@ protected:
     }
     // One attempt at segment i, in a run of its own over `temp`.
     bool Download(int i, std::wstring& error) {
-        TransferRun run{Manager(), item, temp, {}, {}};
+        WorkerRun worker(Manager(), item);
+        TransferRun run(worker, temp);
         const bool ok = DownloadFtpSegment(run, i, error);
         if (run.serverFileChanged.load()) fileChanged.exchange(true);
         return ok;

@@ -29,11 +29,11 @@ constexpr int64_t kMiB = 1048576;
 
 class FtpTransfer : public FtpServerTest {
 protected:
+    ScopedRetryPolicies quickRetries{QuickRetries()};
     void SetUp() override {
         FtpServerTest::SetUp();
         SetTransferWorker(RunTransfer);
         SetRequestCloser(CloseOpenRequestsLocked);
-        SetRetryDelaysForTests({30, 30, 30, 30});
         DownloadManager& m = Manager();
         m.MaxConn = 8;
         m.ScanOn = false;
@@ -43,7 +43,6 @@ protected:
         (void)StopEverything(Manager(), dir.path());
         SetTransferWorker(nullptr);
         SetRequestCloser(nullptr);
-        SetRetryDelaysForTests({2000, 4000, 8000, 15000});
         FtpServerTest::TearDown();
     }
     std::shared_ptr<DownloadItem> Add(const std::wstring& url, int32_t connections) {

@@ -139,10 +139,7 @@ protected:
         std::lock_guard guard(Manager().lock);
         Manager().downloads.clear();
     }
-    std::wstring Unique(const std::wstring& path, int32_t own = 0) {
-        std::lock_guard guard(Manager().lock);
-        return UniquePath(path, own);
-    }
+    std::wstring Unique(const std::wstring& path, int32_t own = 0) { return UniquePath(Manager(), path, own); }
     test::TempFolder dir;
 };
 

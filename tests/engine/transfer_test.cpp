@@ -54,12 +54,11 @@ std::string Sha256(const std::string& bytes) {
 
 class Transfer : public HttpServersTest {
 protected:
+    ScopedRetryPolicies quickRetries{QuickRetries()};
     void SetUp() override {
         HttpServersTest::SetUp();
         SetTransferWorker(RunTransfer);
         SetRequestCloser(CloseOpenRequestsLocked);
-        // Retries wait 30 ms here instead of 2-15 s; the cases that count them still see four.
-        SetRetryDelaysForTests({30, 30, 30, 30});
         DownloadManager& m = Manager();
         m.BaseDir = dir.path();
         m.MaxConn = 8;
@@ -70,7 +69,6 @@ protected:
         (void)StopEverything(Manager(), dir.path());
         SetTransferWorker(nullptr);
         SetRequestCloser(nullptr);
-        SetRetryDelaysForTests({2000, 4000, 8000, 15000});
         {
             std::lock_guard guard(Manager().categoryLock);
             Manager().serverLimits.clear();

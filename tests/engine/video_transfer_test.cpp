@@ -96,11 +96,11 @@ TEST(JoinParts, MissingPartStopsTheJoinAndKeepsTheRest) {
 
 class VideoTransfer : public HttpServersTest {
 protected:
+    ScopedRetryPolicies quickRetries{QuickRetries()};
     void SetUp() override {
         HttpServersTest::SetUp();
         SetTransferWorker(RunTransfer);
         SetRequestCloser(CloseOpenRequestsLocked);
-        SetPartRetryDelaysForTests({30, 30, 30});
         DownloadManager& m = Manager();
         m.BaseDir = dir.path();
         m.MaxConn = 8;
@@ -114,7 +114,6 @@ protected:
         (void)StopEverything(Manager(), dir.path());
         SetTransferWorker(nullptr);
         SetRequestCloser(nullptr);
-        SetPartRetryDelaysForTests({1000, 2000, 3000});
         SetEnvironmentVariableW(L"PATH", savedPath.c_str());
         SetEnvironmentVariableW(L"VONU_FFMPEG_LOG", nullptr);
         HttpServersTest::TearDown();

@@ -10,11 +10,15 @@
 #include <string>
 
 #include "engine/probe.h"
+#include "engine/retry_policy.h"
 #include "manager/tick.h"
 #include "model/download_manager.h"
 #include "tests/support/test_servers.h"
 
 namespace vonu::test {
+
+// Retries that pause 30 ms instead of seconds; the cases that count them still see as many.
+inline RetryPolicies QuickRetries() { return RetryPolicies{RetryPolicy{{30, 30, 30, 30}}, RetryPolicy{{30, 30, 30}}}; }
 
 // Adds the download with `connections` and waits for its probe to end (30 s at most).
 inline std::shared_ptr<DownloadItem> AddAndProbe(const std::wstring& url, int32_t connections = 8,
