@@ -2,6 +2,8 @@
 
 #include <climits>
 
+#include "model/decimal.h"
+
 namespace vonu {
 namespace {
 
@@ -9,16 +11,10 @@ void SkipBlanks(std::wstring_view s, size_t& i) {
     while (i < s.size() && (s[i] == L' ' || s[i] == L'\t')) ++i;
 }
 
-// Decimal digits at i (at least one, at most 18, so the value fits in 63 bits).
+// Decimal digits at i between optional blanks; nothing past 63 bits.
 std::optional<int64_t> Number(std::wstring_view s, size_t& i) {
     SkipBlanks(s, i);
-    const size_t begin = i;
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= L'0' && s[i] <= L'9'; ++i) {
-        if (i - begin == 18) return std::nullopt;
-        v = v * 10 + (s[i] - L'0');
-    }
-    if (i == begin) return std::nullopt;
+    const std::optional<int64_t> v = DigitsAt(s, i);
     SkipBlanks(s, i);
     return v;
 }

@@ -10,6 +10,7 @@
 #include "engine/http_errors.h"
 #include "engine/http_request.h"
 #include "engine/speed_limiter.h"
+#include "model/decimal.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -21,14 +22,7 @@ constexpr size_t kUpdateCap = 67108864;  // 64 MiB
 
 // -1 when absent or not a decimal number.
 int64_t ContentLength(const RequestRecord& record) {
-    std::wstring text = HeaderText(record, WINHTTP_QUERY_CONTENT_LENGTH);
-    if (text.empty() || text.size() > 18) return -1;
-    int64_t n = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return -1;
-        n = n * 10 + (c - L'0');
-    }
-    return n;
+    return DigitsOnly(HeaderText(record, WINHTTP_QUERY_CONTENT_LENGTH)).value_or(-1);
 }
 
 // One piece of the body: waits until some data is there (or the body ends), then reads what

@@ -11,6 +11,7 @@
 #include "engine/naming.h"
 #include "engine/probe.h"
 #include "model/categories.h"
+#include "model/decimal.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -34,13 +35,8 @@ int64_t SizeFromReply(const std::wstring& reply) {
     const size_t lineStart = reply.find_last_of(L"\r\n");
     const std::wstring line = lineStart == std::wstring::npos ? reply : reply.substr(lineStart + 1);
     if (line.size() < 5 || line.compare(0, 4, L"213 ") != 0) return -1;
-    int64_t size = 0;
     size_t i = 4;
-    for (; i < line.size() && line[i] >= L'0' && line[i] <= L'9'; ++i) {
-        if (size > (INT64_MAX - 9) / 10) return -1;
-        size = size * 10 + (line[i] - L'0');
-    }
-    return i == 4 ? -1 : size;
+    return DigitsAt(line, i).value_or(-1);
 }
 
 bool ProbeFtp(DownloadItem& item, std::wstring& error) {

@@ -10,6 +10,7 @@
 #include "engine/probe.h"
 #include "engine/url.h"
 #include "model/categories.h"
+#include "model/decimal.h"
 #include "model/download_manager.h"
 #include "model/text_case.h"
 #include "model/text_encoding.h"
@@ -22,14 +23,10 @@ bool StartsWith(std::wstring_view text, std::wstring_view prefix) {
     return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
-// Leading decimal digits; stops before an overflow (a playlist cannot make us wrap).
+// Leading decimal digits; 0 for none or for more than 63 bits (a playlist cannot make us wrap).
 int64_t DecimalPrefix(std::wstring_view text) {
-    int64_t n = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9' || n > (INT64_MAX - 9) / 10) break;
-        n = n * 10 + (c - L'0');
-    }
-    return n;
+    size_t i = 0;
+    return DigitsAt(text, i).value_or(0);
 }
 
 int HexDigit(wchar_t c) {

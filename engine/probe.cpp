@@ -14,6 +14,7 @@
 #include "engine/playlist.h"
 #include "engine/url.h"
 #include "model/categories.h"
+#include "model/decimal.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -26,18 +27,8 @@ int64_t FileTimeNow() {
     return (static_cast<int64_t>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
 }
 
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
-// The leading decimal digits as a number; -1 when there are none or they overflow.
-int64_t LeadingNumber(const std::wstring& text, size_t from) {
-    int64_t n = 0;
-    size_t i = from;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        if (n > (INT64_MAX - 9) / 10) return -1;
-        n = n * 10 + (text[i] - L'0');
-    }
-    return i == from ? -1 : n;
-}
+// The decimal digits at `from` as a number; -1 when there are none or they overflow.
+int64_t LeadingNumber(const std::wstring& text, size_t from) { return DigitsAt(text, from).value_or(-1); }
 
 std::wstring Lower(std::wstring s) {
     for (wchar_t& c : s)
@@ -142,13 +133,13 @@ bool ProbeDownload(DownloadItem& item) {
         if (status == 206) {
             std::wstring range = HeaderText(record, WINHTTP_QUERY_CONTENT_RANGE);
             size_t slash = range.find(L'/');
-            if (slash != std::wstring::npos && slash + 1 < range.size() && IsDigit(range[slash + 1])) {
+            if (slash != std::wstring::npos) {
                 size = LeadingNumber(range, slash + 1);
                 resumable = size >= 0;
             }
         } else if (status == 200) {
             std::wstring length = HeaderText(record, WINHTTP_QUERY_CONTENT_LENGTH);
-            if (!length.empty() && IsDigit(length[0])) size = LeadingNumber(length, 0);
+            size = LeadingNumber(length, 0);
         }
         if (Lower(HeaderText(record, WINHTTP_QUERY_CONTENT_TYPE)).find(L"mpegurl") != std::wstring::npos) {
             std::lock_guard guard(m.lock);

@@ -17,6 +17,7 @@
 #include "engine/playlist.h"
 #include "engine/run_hidden.h"
 #include "engine/temp_file.h"
+#include "model/decimal.h"
 #include "model/text_case.h"
 #include "model/unique_handle.h"
 
@@ -58,14 +59,11 @@ std::vector<std::pair<size_t, int64_t>> PartFilesPresent(const std::wstring& fol
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         const std::wstring name = data.cFileName;
         if (name.size() < 11) continue;
-        size_t index = 0;
-        bool digits = true;
-        for (size_t i = 0; i + 5 < name.size() && digits; ++i) {
-            digits = name[i] >= L'0' && name[i] <= L'9' && index < (SIZE_MAX - 9) / 10;
-            if (digits) index = index * 10 + static_cast<size_t>(name[i] - L'0');
-        }
+        const std::optional<int64_t> number = DigitsOnly(std::wstring_view(name).substr(0, name.size() - 5));
         // Only the exact name the part would be written under counts ("5.part" does not).
-        if (!digits || index >= count || name != PartFileName(index)) continue;
+        if (!number || static_cast<uint64_t>(*number) >= count) continue;
+        const size_t index = static_cast<size_t>(*number);
+        if (name != PartFileName(index)) continue;
         found.emplace_back(index, (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
     } while (FindNextFileW(find.get(), &data));
     return found;

@@ -2,20 +2,6 @@
 
 namespace vonu {
 
-std::optional<int64_t> WholeNumber(std::wstring_view s) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) negative = s[i++] == L'-';
-    if (i == s.size()) return std::nullopt;
-    int64_t v = 0;
-    for (; i < s.size(); ++i) {
-        if (s[i] < L'0' || s[i] > L'9') return std::nullopt;
-        int digit = s[i] - L'0';
-        v = v > (INT64_MAX - digit) / 10 ? INT64_MAX : v * 10 + digit;
-    }
-    return negative ? -v : v;
-}
-
 int64_t ClampNumber(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : v > hi ? hi : v; }
 
 void AppendDecimal(std::wstring& out, int64_t v) {
@@ -49,9 +35,9 @@ std::optional<Segment> ParseSegment(std::wstring_view piece) {
     if (c1 == std::wstring_view::npos) return std::nullopt;
     size_t c2 = piece.find(L',', c1 + 1);
     if (c2 == std::wstring_view::npos) return std::nullopt;
-    auto start = WholeNumber(piece.substr(0, c1));
-    auto end = WholeNumber(piece.substr(c1 + 1, c2 - c1 - 1));
-    auto next = WholeNumber(piece.substr(c2 + 1));
+    auto start = SignedWhole(piece.substr(0, c1));
+    auto end = SignedWhole(piece.substr(c1 + 1, c2 - c1 - 1));
+    auto next = SignedWhole(piece.substr(c2 + 1));
     if (!start || !end || !next) return std::nullopt;
     Segment s{*start, *end, *next};
     if (s.start < 0 || s.next < s.start || s.start == INT64_MAX || s.next == INT64_MAX) return std::nullopt;

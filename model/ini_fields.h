@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "model/decimal.h"
 #include "model/download_types.h"
 #include "model/ini_file.h"
 
@@ -38,8 +39,6 @@ struct IniField {
     std::wstring (*decode)(std::wstring_view) = nullptr;
 };
 
-// A signed decimal number filling the whole text, saturated to 64 bits.
-std::optional<int64_t> WholeNumber(std::wstring_view text);
 int64_t ClampNumber(int64_t v, int64_t lo, int64_t hi);
 void AppendDecimal(std::wstring& out, int64_t v);
 void AppendSegmentList(std::wstring& out, const std::vector<Segment>& segments);
@@ -103,7 +102,7 @@ void ReadIniValue(R& r, const IniField<R>& f, std::wstring_view text) {
                 v = text == L"1";
             } else if constexpr (std::is_same_v<T, std::vector<Segment>>) {
                 v = ParseSegmentList(text);
-            } else if (auto n = WholeNumber(text)) {
+            } else if (auto n = SignedWhole(text)) {
                 v = static_cast<T>(ClampNumber(*n, f.lo, f.hi));
             }
         },

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "model/data_folder.h"
+#include "model/decimal.h"
 #include "model/ini_fields.h"
 #include "model/ini_file.h"
 #include "model/segment_tiling.h"
@@ -83,13 +84,7 @@ size_t TextChars(const R& r, const IniField<R> (&table)[N]) {
 // The id after the section's letter: decimal digits only, 1 to INT32_MAX - 1 (so the next
 // id after it still fits).
 int32_t SectionId(std::wstring_view name) {
-    std::wstring_view digits = name.substr(1);
-    if (digits.empty() || digits.size() > 10) return 0;
-    int64_t v = 0;
-    for (wchar_t c : digits) {
-        if (c < L'0' || c > L'9') return 0;
-        v = v * 10 + (c - L'0');
-    }
+    const int64_t v = DigitsOnly(name.substr(1)).value_or(0);
     return v >= 1 && v < INT32_MAX ? static_cast<int32_t>(v) : 0;
 }
 

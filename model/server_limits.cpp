@@ -6,6 +6,7 @@
 #include <climits>
 #include <mutex>
 
+#include "model/decimal.h"
 #include "model/whole_file_writer.h"
 
 namespace vonu {
@@ -14,17 +15,6 @@ namespace {
 constexpr DWORD kBufferChars = 65536;
 constexpr wchar_t kSection[] = L"Main";
 constexpr wchar_t kKey[] = L"ServerLimits";  // in settings.ini, beside the settings
-
-// Like _wtoi: optional blanks and sign, then digits; saturates instead of overflowing.
-int64_t LeadingNumber(std::wstring_view s) {
-    size_t i = 0;
-    while (i < s.size() && (s[i] == L' ' || s[i] == L'\t')) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == L'-' || s[i] == L'+')) negative = s[i++] == L'-';
-    int64_t v = 0;
-    for (; i < s.size() && s[i] >= L'0' && s[i] <= L'9'; ++i) v = v > INT32_MAX ? v : v * 10 + (s[i] - L'0');
-    return negative ? -v : v;
-}
 
 }  // namespace
 
@@ -38,7 +28,7 @@ std::vector<ServerLimit> ParseServerLimits(std::wstring_view text) {
         pos = end + 1;
         size_t eq = piece.rfind(L'=');
         if (eq == std::wstring_view::npos) continue;
-        int64_t limit = LeadingNumber(piece.substr(eq + 1));
+        int64_t limit = SignedLeading(piece.substr(eq + 1)).value_or(0);
         limits.push_back({std::wstring(piece.substr(0, eq)),
                           static_cast<int32_t>(limit < 1 ? 1 : limit > 32 ? 32 : limit)});
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/data_folder.h"
+#include "model/decimal.h"
 #include "model/ini_fields.h"
 #include "model/list_file.h"
 #include "model/user_lists.h"
@@ -33,23 +34,7 @@ std::wstring ReadString(const std::wstring& path, const wchar_t* key, size_t buf
 // absent or its value does not start with a number. (The profile functions would read such
 // a value as 0, which for MaxConn or ShowProgress is not what the user had.)
 std::optional<int64_t> ReadNumber(const std::wstring& path, const wchar_t* key) {
-    std::wstring text = ReadString(path, key, 64);
-    size_t i = 0;
-    while (i < text.size() && std::iswspace(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
-    if (i >= text.size() || text[i] < L'0' || text[i] > L'9') return std::nullopt;
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i) {
-        int digit = text[i] - L'0';
-        if (value > (INT64_MAX - digit) / 10) {
-            value = INT64_MAX;
-            while (i < text.size() && text[i] >= L'0' && text[i] <= L'9') ++i;
-            break;
-        }
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
+    return SignedLeading(ReadString(path, key, 64));
 }
 
 // One key of [Main]. Numbers and flags take `fallback` when the key is absent or does not
