@@ -267,9 +267,7 @@ bool SendGetFollowingRedirects(DownloadRun& run, const RequestHeaders& headers, 
         if (location.empty()) return true;
         std::wstring next = ResolveAddress(current, location);
         next = next.substr(0, next.find(L'#'));
-        const bool nextSecure = StartsWithNoCase(next, L"https://");
-        if ((StartsWithNoCase(current, L"https://") && !nextSecure) ||
-            (!nextSecure && !StartsWithNoCase(next, L"http://"))) {
+        if (!IsWebAddress(next) || (IsSecureWebAddress(current) && !IsSecureWebAddress(next))) {
             error = L"The server redirected to an address that is not secure";
             return false;
         }

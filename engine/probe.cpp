@@ -15,6 +15,7 @@
 #include "engine/url.h"
 #include "model/categories.h"
 #include "model/decimal.h"
+#include "model/hosts.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -109,7 +110,7 @@ bool ProbeDownload(DownloadItem& item) {
         video = item.video;
     }
     if (video) return ProbePlaylist(item);
-    if (StartsWithNoCase(address, L"ftp://")) {
+    if (IsFtpAddress(address)) {
         item.probing.exchange(true);
         std::wstring error;
         const bool ok = ProbeFtp(item, error);

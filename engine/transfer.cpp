@@ -18,6 +18,7 @@
 #include "engine/temp_file.h"
 #include "engine/url.h"
 #include "engine/video_transfer.h"
+#include "model/hosts.h"
 #include "model/segment_tiling.h"
 #include "model/unique_handle.h"
 
@@ -169,7 +170,7 @@ bool DownloadSegment(TransferRun& run, int index, std::wstring& error) {
     const std::optional<SegmentAttempt> attempt = StartSegmentAttempt(run, i, error);
     if (!attempt) return false;
     if (attempt->Finished()) return true;
-    if (StartsWithNoCase(attempt->url, L"ftp://")) return DownloadFtpSegment(run, index, error);
+    if (IsFtpAddress(attempt->url)) return DownloadFtpSegment(run, index, error);
     const std::wstring& url = attempt->url;
     const bool resumable = attempt->resumable;
     const int64_t size = attempt->size;

@@ -63,6 +63,9 @@ struct DownloadManager {
 
     std::mutex lock;
     std::mutex categoryLock;
+    // Held by a save of list.ini from building its text to the end of the write (see
+    // SaveList); taken before `lock`, never while holding it.
+    std::mutex listWriteLock;
 
     // Each takes the manager lock itself; call them without holding it.
     std::vector<DownloadSnapshot> SnapshotAll();

@@ -18,13 +18,15 @@ std::wstring HostOfAddress(std::wstring_view address) {
     return LowerCase(rest);
 }
 
+bool IsSecureWebAddress(std::wstring_view address) { return StartsWithNoCase(address, L"https://"); }
+
 bool IsWebAddress(std::wstring_view address) {
-    return StartsWithNoCase(address, L"http://") || StartsWithNoCase(address, L"https://");
+    return StartsWithNoCase(address, L"http://") || IsSecureWebAddress(address);
 }
 
-bool IsDownloadAddress(std::wstring_view address) {
-    return IsWebAddress(address) || StartsWithNoCase(address, L"ftp://");
-}
+bool IsFtpAddress(std::wstring_view address) { return StartsWithNoCase(address, L"ftp://"); }
+
+bool IsDownloadAddress(std::wstring_view address) { return IsWebAddress(address) || IsFtpAddress(address); }
 
 std::wstring ReduceHostPattern(std::wstring_view pattern) {
     while (!pattern.empty() && (pattern.front() == L' ' || pattern.front() == L'\t')) pattern.remove_prefix(1);

@@ -19,7 +19,11 @@ std::wstring HostOfAddress(std::wstring_view address);
 
 // The address starts with "http://" or "https://" (any case): what the HTTP engine fetches.
 bool IsWebAddress(std::wstring_view address);
-// A web address or one that starts with "ftp://": what a download may be added for.
+// The address starts with "https://" (any case).
+bool IsSecureWebAddress(std::wstring_view address);
+// The address starts with "ftp://" (any case): what the FTP engine fetches.
+bool IsFtpAddress(std::wstring_view address);
+// A web or an FTP address: what a download may be added for.
 bool IsDownloadAddress(std::wstring_view address);
 
 // A pattern as typed ("*.example.com", "example.com/", "https://example.com/files") reduced

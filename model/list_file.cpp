@@ -140,6 +140,7 @@ std::wstring ListTextLocked(const DownloadManager& m) {
 }
 
 WriteResult SaveList(DownloadManager& m, const std::wstring& dataFolder, bool force) {
+    std::lock_guard writing(m.listWriteLock);
     std::wstring text;
     {
         std::lock_guard guard(m.lock);

@@ -19,13 +19,14 @@ std::wstring ListTextLocked(const DownloadManager& m);
 // Writes list.ini when the list changed since the last save, or always with force. The
 // text is built under the manager lock and written after it is released. A failed write
 // marks the list changed again, so the next save retries it. Skipped saves are ok.
-// User-interface thread only (the timer, the queue dialogs, stop everything).
+// Any thread: saves take the manager's listWriteLock for the whole step, so two never
+// share the temporary file and an older text never lands after a newer one.
 [[nodiscard]] WriteResult SaveList(DownloadManager& m, const std::wstring& dataFolder, bool force);
 
 // Writes list.ini at once when a download was added or started since the last save (the
 // manager's listSaveNow), so its entry exists before its temporary file can. Cheap when
-// nothing asked. User-interface thread only: after the operations that add or start, and on
-// every window tick (the queue runner starts downloads inside the manager tick).
+// nothing asked. Called after the operations that add or start, and on every window tick
+// (the queue runner starts downloads inside the manager tick).
 [[nodiscard]] WriteResult SaveListIfAsked(DownloadManager& m, const std::wstring& dataFolder);
 
 struct LoadListResult {

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -104,6 +105,7 @@ void ShutDownModel(MainWindow& w) {
     if (w.shutDown) return;
     w.shutDown = true;
     KillTimer(w.window, kTickTimer);
+    w.listSaver.reset();
     if (w.unconfirmedDownload) RemoveDownload(Manager(), std::exchange(w.unconfirmedDownload, 0), false);
     (void)StopEverything(Manager(), w.dataFolder);
 }
@@ -419,6 +421,10 @@ HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder) {
     auto* state = new MainWindow;
     state->instance = instance;
     state->dataFolder = dataFolder;
+    try {
+        state->listSaver = std::make_unique<ListSaver>(Manager(), dataFolder);
+    } catch (const std::system_error&) {
+    }
     state->taskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
     RECT work{0, 0, 1280, 800};

@@ -6,10 +6,12 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "manager/list_saver.h"
 #include "model/download_snapshot.h"
 #include "model/download_types.h"
 #include "ui/command_rules.h"
@@ -23,6 +25,9 @@ struct MainWindow {
     HWND window = nullptr;
     HINSTANCE instance = nullptr;
     std::wstring dataFolder;  // where list.ini and settings.ini are saved
+    // The timed save of list.ini; null when the system refused its thread, and the window
+    // tick then saves on this thread instead.
+    std::unique_ptr<ListSaver> listSaver;
 
     HWND toolbar = nullptr;
     HWND tree = nullptr;

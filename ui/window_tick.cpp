@@ -61,7 +61,8 @@ void WindowTick(MainWindow& w) {
     if (!IsWindow(w.window)) return;
     // Link hand-overs and the update offer join this sequence with the browser integration
     // and the updater.
-    if (++w.tickCounter % 8 == 0) (void)SaveList(m, w.dataFolder, false);  // a failed save retries next time
+    // The list saver writes list.ini every two seconds; without one, this thread does.
+    if (++w.tickCounter % 8 == 0 && !w.listSaver) (void)SaveList(m, w.dataFolder, false);
 }
 
 }  // namespace vonu
