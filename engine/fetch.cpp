@@ -36,28 +36,28 @@ bool ReadPiece(const RequestRecord& record, std::vector<char>& buffer, DWORD& go
     return WinHttpReadData(record.request, buffer.data(), std::min(available, kChunk), &got) != FALSE;
 }
 
-void TakeBack(int64_t* countedBytes, int64_t counted) {
+void TakeBack(DownloadManager& m, int64_t* countedBytes, int64_t counted) {
     if (counted == 0) return;
-    std::lock_guard guard(Manager().lock);
+    std::lock_guard guard(m.lock);
     *countedBytes -= counted;
 }
 
 }  // namespace
 
-bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes, std::wstring& error,
-                   bool countProgress, std::wstring* finalAddress, std::wstring* contentType,
+bool FetchToMemory(DownloadManager& m, DownloadItem& item, const std::wstring& address, std::string& bytes,
+                   std::wstring& error, bool countProgress, std::wstring* finalAddress, std::wstring* contentType,
                    size_t byteCap) {
-    return FetchToMemory(item, HeadersOf(item), address, bytes, error,
+    return FetchToMemory(m, item, HeadersOf(m, item), address, bytes, error,
                          countProgress ? &item.videoBytes : nullptr, finalAddress, contentType, byteCap);
 }
 
-bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+bool FetchToMemory(DownloadManager& m, DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
                    std::string& bytes, std::wstring& error, int64_t* countedBytes, std::wstring* finalAddress,
                    std::wstring* contentType, size_t byteCap) {
     bytes.clear();
     RequestRecord record;
     DWORD status = 0;
-    if (!SendGetFollowingRedirects(run, headers, address, -1, -1, record, status, error)) {
+    if (!SendGetFollowingRedirects(m, run, headers, address, -1, -1, record, status, error)) {
         ReleaseRequest(record);
         return false;
     }
@@ -76,14 +76,14 @@ bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::w
         if (!ReadPiece(record, buffer, got)) {
             DWORD code = GetLastError();
             error = run.cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
-            TakeBack(countedBytes, counted);
+            TakeBack(m, countedBytes, counted);
             ReleaseRequest(record);
             return false;
         }
         if (got == 0) {
             if (announced >= 0 && static_cast<int64_t>(bytes.size()) < announced) {
                 error = L"The server sent less data than it announced";
-                TakeBack(countedBytes, counted);
+                TakeBack(m, countedBytes, counted);
                 ReleaseRequest(record);
                 return false;
             }
@@ -92,7 +92,7 @@ bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::w
         }
         if (countedBytes) {
             TakeBytes(got, run.cancel);  // no lock held here, as the limiter requires
-            std::lock_guard guard(Manager().lock);
+            std::lock_guard guard(m.lock);
             *countedBytes += got;
             counted += got;
         }
@@ -103,7 +103,7 @@ bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::w
         }
         if (run.cancel.load()) {
             error = L"Cancelled";
-            TakeBack(countedBytes, counted);
+            TakeBack(m, countedBytes, counted);
             ReleaseRequest(record);
             return false;
         }
@@ -117,7 +117,7 @@ bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomi
     DownloadRun run;  // the update fetch stops through `cancel`, not through its requests
     RequestRecord record;
     DWORD status = 0;
-    if (!SendGetFollowingRedirects(run, {}, address, -1, -1, record, status, error)) return false;
+    if (!SendGetFollowingRedirects(Manager(), run, {}, address, -1, -1, record, status, error)) return false;
     contentLength = ContentLength(record);
     if (cancel.load()) {
         error = L"Cancelled";

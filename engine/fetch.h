@@ -9,7 +9,7 @@
 #include <string>
 
 #include "engine/http_request.h"
-#include "model/download_item.h"
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -19,13 +19,13 @@ namespace vonu {
 // taken back again when the fetch fails or is cancelled. Stops with success once `byteCap`
 // bytes are there (the result may exceed the cap by less than 64 KiB). A body shorter than
 // its Content-Length fails. Callers without a download (site grabber, update check) pass a
-// run of their own and the headers they want.
-[[nodiscard]] bool FetchToMemory(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+// run of their own and the headers they want. `m`: the manager whose lock guards the run.
+[[nodiscard]] bool FetchToMemory(DownloadManager& m, DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
                                  std::string& bytes, std::wstring& error, int64_t* countedBytes,
                                  std::wstring* finalAddress, std::wstring* contentType, size_t byteCap);
 
 // For a download: its headers and run; countProgress counts into its video bytes.
-[[nodiscard]] bool FetchToMemory(DownloadItem& item, const std::wstring& address, std::string& bytes,
+[[nodiscard]] bool FetchToMemory(DownloadManager& m, DownloadItem& item, const std::wstring& address, std::string& bytes,
                                  std::wstring& error, bool countProgress, std::wstring* finalAddress,
                                  std::wstring* contentType, size_t byteCap);
 

@@ -68,7 +68,7 @@ bool HasControlCharacter(const std::wstring& text) {
 
 }  // namespace
 
-bool ParseFtpAddress(const std::wstring& address, FtpAddress& out) {
+bool ParseFtpAddress(DownloadManager& m, const std::wstring& address, FtpAddress& out) {
     out = FtpAddress{};
     // One character more than each cap for the terminating NUL.
     std::vector<wchar_t> host(kHostCap + 1), path(kPathCap + 1), user(kUserCap + 1),
@@ -93,7 +93,7 @@ bool ParseFtpAddress(const std::wstring& address, FtpAddress& out) {
     out.port = parts.nPort == 0 ? INTERNET_DEFAULT_FTP_PORT : parts.nPort;
 
     if (out.user.empty()) {
-        if (auto login = LoginForHost(Manager(), out.host)) {
+        if (auto login = LoginForHost(m, out.host)) {
             out.user = login->user;
             out.password = login->password;
         }

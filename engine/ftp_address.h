@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "model/download_manager.h"
+
 namespace vonu {
 
 struct FtpAddress {
@@ -18,11 +20,11 @@ struct FtpAddress {
 
 // Splits the address (InternetCrackUrlW; then the escapes of each part are decoded, as
 // UTF-8 where they form it). Without a user name in the address the first matching site
-// login gives user and password, and without one the login is anonymous with the password
+// login of `m` gives user and password, and without one the login is anonymous with the password
 // "vonu@". Valid when the address is ftp://, has a host and a path other than "/" (the
 // server's top folder is no file), every part fits its cap, and no part holds a control
 // character: a decoded %0D%0A would otherwise end the command line and smuggle commands of
 // its own to the server.
-[[nodiscard]] bool ParseFtpAddress(const std::wstring& address, FtpAddress& out);
+[[nodiscard]] bool ParseFtpAddress(DownloadManager& m, const std::wstring& address, FtpAddress& out);
 
 }  // namespace vonu

@@ -39,20 +39,19 @@ int64_t SizeFromReply(const std::wstring& reply) {
     return DigitsAt(line, i).value_or(-1);
 }
 
-bool ProbeFtp(DownloadItem& item, std::wstring& error) {
-    DownloadManager& m = Manager();
+bool ProbeFtp(DownloadManager& m, DownloadItem& item, std::wstring& error) {
     std::wstring address;
     {
         std::lock_guard guard(m.lock);
         address = item.url;
     }
     FtpAddress ftp;
-    if (!ParseFtpAddress(address, ftp)) {
+    if (!ParseFtpAddress(m, address, ftp)) {
         error = L"Invalid address";
         return false;
     }
     RequestRecord record;
-    if (!ConnectFtp(item, ftp, record, error)) return false;
+    if (!ConnectFtp(m, item, ftp, record, error)) return false;
 
     FtpPath path = StartFtpPath(record.connection, ftp.path);
     HINTERNET file = static_cast<HINTERNET>(FtpOpenPath(record.connection, path, 0, error));

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "model/download_item.h"
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -13,7 +13,7 @@ namespace vonu {
 // path in the item under the manager lock. False: `error` says why and the item is left as it
 // was. ProbeDownload sets and clears the probing flag around it and stores the error. Worker
 // or probe thread.
-[[nodiscard]] bool ProbeFtp(DownloadItem& item, std::wstring& error);
+[[nodiscard]] bool ProbeFtp(DownloadManager& m, DownloadItem& item, std::wstring& error);
 
 // The size a "SIZE" reply gives ("213 12345"); -1 for any other reply.
 int64_t SizeFromReply(const std::wstring& reply);

@@ -42,12 +42,12 @@ bool DownloadFtpSegment(TransferRun& run, int index, std::wstring& error) {
     const int64_t size = attempt->size, next = attempt->next;
 
     FtpAddress ftp;
-    if (!ParseFtpAddress(address, ftp)) {
+    if (!ParseFtpAddress(run.m, address, ftp)) {
         error = L"Invalid address";
         return false;
     }
     RequestRecord record;
-    if (!ConnectFtp(item, ftp, record, error)) return false;
+    if (!ConnectFtp(run.m, item, ftp, record, error)) return false;
     const HINTERNET connection = static_cast<HINTERNET>(record.connection);
     FtpPath path = StartFtpPath(connection, ftp.path);
 

@@ -15,7 +15,8 @@ namespace vonu {
 
 namespace {
 
-HINTERNET g_session = nullptr;  // manager lock
+std::mutex g_sessionLock;
+HINTERNET g_session = nullptr;  // g_sessionLock; opened once, kept until the process ends
 
 // The server's reply bytes as text: UTF-8 when they are valid UTF-8, else the ANSI code page.
 std::wstring ReplyText(const std::string& bytes) {
@@ -58,7 +59,7 @@ std::wstring LastResponse() {
 }  // namespace
 
 void* FtpSession() {
-    std::lock_guard guard(Manager().lock);
+    std::lock_guard guard(g_sessionLock);
     if (g_session) return g_session;
     HINTERNET session = InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session) return nullptr;
@@ -70,7 +71,7 @@ void* FtpSession() {
     return g_session;
 }
 
-bool ConnectFtp(DownloadItem& item, const FtpAddress& address, RequestRecord& record, std::wstring& error) {
+bool ConnectFtp(DownloadManager& m, DownloadItem& item, const FtpAddress& address, RequestRecord& record, std::wstring& error) {
     ReleaseRequest(record);    // a record is used for one request at a time
     if (item.cancel.load()) {  // no login for a download that is already stopping
         error = L"Cancelled";
@@ -89,9 +90,10 @@ bool ConnectFtp(DownloadItem& item, const FtpAddress& address, RequestRecord& re
         return false;
     }
     {
-        std::lock_guard guard(Manager().lock);
+        std::lock_guard guard(m.lock);
         if (!item.cancel.load()) {
             record.owner = &item;
+            record.ownerLock = &m.lock;
             record.winInet = true;
             record.connection = connection;
             record.closed = false;

@@ -14,7 +14,7 @@
 
 #include "engine/ftp_address.h"
 #include "engine/http_request.h"
-#include "model/download_item.h"
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -27,7 +27,7 @@ void* FtpSession();
 // Logs in to the address's server (passive mode) and registers the control connection in the
 // item's open requests: record.connection, record.winInet. False: `error` holds the sentence,
 // "Cancelled" when the item was stopped meanwhile; nothing stays registered.
-[[nodiscard]] bool ConnectFtp(DownloadItem& item, const FtpAddress& address, RequestRecord& record,
+[[nodiscard]] bool ConnectFtp(DownloadManager& m, DownloadItem& item, const FtpAddress& address, RequestRecord& record,
                               std::wstring& error);
 
 // The sentence for the calling thread's last error after a failed WinINet FTP call. Call it

@@ -83,19 +83,19 @@ std::wstring FailureText(const DownloadRun& run, DWORD code) {
 
 RequestRecord::~RequestRecord() { ReleaseRequest(*this); }
 
-RequestHeaders HeadersOf(const DownloadItem& item) {
-    std::lock_guard guard(Manager().lock);
+RequestHeaders HeadersOf(DownloadManager& m, const DownloadItem& item) {
+    std::lock_guard guard(m.lock);
     return {item.referrer, item.cookie, item.userAgent};
 }
 
-bool SendGet(DownloadItem& item, const std::wstring& address, const std::wstring& originHost,
+bool SendGet(DownloadManager& m, DownloadItem& item, const std::wstring& address, const std::wstring& originHost,
              int64_t rangeStart, int64_t rangeEnd, RequestRecord& record, DWORD& status,
              std::wstring& location, std::wstring& error) {
-    return SendGet(item, HeadersOf(item), address, originHost, rangeStart, rangeEnd, record, status, location,
+    return SendGet(m, item, HeadersOf(m, item), address, originHost, rangeStart, rangeEnd, record, status, location,
                    error);
 }
 
-bool SendGet(DownloadRun& run, const RequestHeaders& requestHeaders, const std::wstring& address,
+bool SendGet(DownloadManager& m, DownloadRun& run, const RequestHeaders& requestHeaders, const std::wstring& address,
              const std::wstring& originHost, int64_t rangeStart, int64_t rangeEnd, RequestRecord& record,
              DWORD& status, std::wstring& location, std::wstring& error) {
     location.clear();
@@ -118,7 +118,7 @@ bool SendGet(DownloadRun& run, const RequestHeaders& requestHeaders, const std::
     if (sameHost && !parts.user.empty()) {
         user = parts.user;
         password = parts.password;
-    } else if (auto login = LoginForHost(Manager(), currentHost)) {
+    } else if (auto login = LoginForHost(m, currentHost)) {
         user = login->user;
         password = login->password;
     }
@@ -133,6 +133,7 @@ bool SendGet(DownloadRun& run, const RequestHeaders& requestHeaders, const std::
         session = HttpSession();
     }
     record.owner = &run;
+    record.ownerLock = &m.lock;
     record.winInet = false;
     record.address = address;
     record.connection = WinHttpConnect(session, host.c_str(), parts.port, 0);
@@ -151,7 +152,7 @@ bool SendGet(DownloadRun& run, const RequestHeaders& requestHeaders, const std::
     WinHttpSetOption(request, WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects);
 
     {
-        std::lock_guard guard(Manager().lock);
+        std::lock_guard guard(m.lock);
         if (run.cancel.load()) {
             WinHttpCloseHandle(request);
             record.closed = true;
@@ -249,20 +250,20 @@ bool SendGet(DownloadRun& run, const RequestHeaders& requestHeaders, const std::
     }
 }
 
-bool SendGetFollowingRedirects(DownloadItem& item, const std::wstring& address, int64_t rangeStart,
-                               int64_t rangeEnd, RequestRecord& record, DWORD& status,
+bool SendGetFollowingRedirects(DownloadManager& m, DownloadItem& item, const std::wstring& address,
+                               int64_t rangeStart, int64_t rangeEnd, RequestRecord& record, DWORD& status,
                                std::wstring& error) {
-    return SendGetFollowingRedirects(item, HeadersOf(item), address, rangeStart, rangeEnd, record, status, error);
+    return SendGetFollowingRedirects(m, item, HeadersOf(m, item), address, rangeStart, rangeEnd, record, status, error);
 }
 
-bool SendGetFollowingRedirects(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+bool SendGetFollowingRedirects(DownloadManager& m, DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
                                int64_t rangeStart, int64_t rangeEnd, RequestRecord& record, DWORD& status,
                                std::wstring& error) {
     const std::wstring origin = HostOfAddress(address);
     std::wstring current = address;
     for (int redirects = 0;;) {
         std::wstring location;
-        if (!SendGet(run, headers, current, origin, rangeStart, rangeEnd, record, status, location, error))
+        if (!SendGet(m, run, headers, current, origin, rangeStart, rangeEnd, record, status, location, error))
             return false;
         if (location.empty()) return true;
         std::wstring next = ResolveAddress(current, location);
@@ -303,7 +304,7 @@ void ReleaseRequest(RequestRecord& record) {
     if (!record.owner && !record.connection && !record.request) return;
     void* request = nullptr;
     if (record.owner) {
-        std::lock_guard guard(Manager().lock);
+        std::lock_guard guard(*record.ownerLock);
         record.owner->openRequests.erase(&record);
         if (!record.closed) request = record.request;
         record.closed = true;
@@ -313,6 +314,7 @@ void ReleaseRequest(RequestRecord& record) {
     CloseWith(record.winInet, request);
     CloseWith(record.winInet, record.connection);
     record.owner = nullptr;
+    record.ownerLock = nullptr;
     record.connection = nullptr;
     record.request = nullptr;
     record.closed = false;
@@ -320,8 +322,8 @@ void ReleaseRequest(RequestRecord& record) {
     record.address.clear();
 }
 
-void CloseOpenRequests(DownloadItem& item) {
-    std::lock_guard guard(Manager().lock);
+void CloseOpenRequests(DownloadManager& m, DownloadItem& item) {
+    std::lock_guard guard(m.lock);
     CloseOpenRequestsLocked(item);
 }
 

@@ -15,7 +15,9 @@
 #include <cstdint>
 #include <string>
 
-#include "model/download_item.h"
+#include <mutex>
+
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -23,6 +25,7 @@ namespace vonu {
 // releases it with ReleaseRequest once the body has been read.
 struct RequestRecord {
     DownloadRun* owner = nullptr;  // whose open requests hold this record; null when released
+    std::mutex* ownerLock = nullptr;  // the lock that guards owner's open requests (its manager's)
     // HINTERNET of WinHTTP or of WinINet (the two headers cannot meet in one file).
     void* connection = nullptr;
     void* request = nullptr;
@@ -45,29 +48,30 @@ struct RequestHeaders {
 };
 
 // The download's headers, read under the manager lock (take it not).
-RequestHeaders HeadersOf(const DownloadItem& item);
+RequestHeaders HeadersOf(DownloadManager& m, const DownloadItem& item);
 
 // One GET, no redirect followed. rangeStart -1: no Range header; rangeEnd -1: open range.
 // True: the response is final (status below 400), or a redirect whose raw Location value is
 // in `location`. False: `error` holds the sentence. Either way release the record after.
-[[nodiscard]] bool SendGet(DownloadItem& item, const std::wstring& address,
+// `m` is the manager whose lock guards the run and whose site logins apply.
+[[nodiscard]] bool SendGet(DownloadManager& m, DownloadItem& item, const std::wstring& address,
                            const std::wstring& originHost, int64_t rangeStart, int64_t rangeEnd,
                            RequestRecord& record, DWORD& status, std::wstring& location,
                            std::wstring& error);
 // The same for a request that serves no download, or headers the caller already has: the
 // request registers in `run`, whose cancel flag and CloseOpenRequests stop it.
-[[nodiscard]] bool SendGet(DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
+[[nodiscard]] bool SendGet(DownloadManager& m, DownloadRun& run, const RequestHeaders& headers, const std::wstring& address,
                            const std::wstring& originHost, int64_t rangeStart, int64_t rangeEnd,
                            RequestRecord& record, DWORD& status, std::wstring& location,
                            std::wstring& error);
 
 // SendGet following up to 10 redirects (the 11th fails); never from https to anything else,
 // never to a scheme other than http or https. True: the record holds the final response.
-[[nodiscard]] bool SendGetFollowingRedirects(DownloadItem& item, const std::wstring& address,
+[[nodiscard]] bool SendGetFollowingRedirects(DownloadManager& m, DownloadItem& item, const std::wstring& address,
                                              int64_t rangeStart, int64_t rangeEnd,
                                              RequestRecord& record, DWORD& status,
                                              std::wstring& error);
-[[nodiscard]] bool SendGetFollowingRedirects(DownloadRun& run, const RequestHeaders& headers,
+[[nodiscard]] bool SendGetFollowingRedirects(DownloadManager& m, DownloadRun& run, const RequestHeaders& headers,
                                              const std::wstring& address, int64_t rangeStart,
                                              int64_t rangeEnd, RequestRecord& record, DWORD& status,
                                              std::wstring& error);
@@ -88,7 +92,7 @@ void ReleaseRequest(RequestRecord& record);
 // Closes every open request of the item at once. Call after setting its cancel flag.
 // Takes the manager lock; the Locked form is for callers that hold it (the stop and remove
 // operations, through their request closer).
-void CloseOpenRequests(DownloadItem& item);
+void CloseOpenRequests(DownloadManager& m, DownloadItem& item);
 void CloseOpenRequestsLocked(DownloadItem& item);
 
 }  // namespace vonu

@@ -58,10 +58,10 @@ std::wstring LowerAscii(std::wstring s) {
 }
 
 // One fetch of a playlist; the body past the cap is refused, never parsed cut short.
-bool FetchPlaylist(DownloadItem& item, const std::wstring& address, std::string& body, std::wstring& base,
+bool FetchPlaylist(DownloadManager& m, DownloadItem& item, const std::wstring& address, std::string& body, std::wstring& base,
                    std::wstring& error) {
     std::wstring finalAddress;
-    if (!FetchToMemory(item, address, body, error, false, &finalAddress, nullptr, kPlaylistCap)) return false;
+    if (!FetchToMemory(m, item, address, body, error, false, &finalAddress, nullptr, kPlaylistCap)) return false;
     if (body.size() >= kPlaylistCap) {
         body.clear();
         error = kPlaylistTooLarge;
@@ -193,9 +193,8 @@ bool ParseMediaPlaylist(const std::string& body, const std::wstring& base, Media
     return false;
 }
 
-bool ProbePlaylist(DownloadItem& item) {
+bool ProbePlaylist(DownloadManager& m, DownloadItem& item) {
     item.probing.exchange(true);
-    DownloadManager& m = Manager();
     std::wstring url;
     {
         std::lock_guard guard(m.lock);
@@ -205,14 +204,14 @@ bool ProbePlaylist(DownloadItem& item) {
     std::string body;
     std::wstring base, error;
     MediaPlaylist playlist;
-    bool ok = FetchPlaylist(item, url, body, base, error);
+    bool ok = FetchPlaylist(m, item, url, body, base, error);
     if (ok && IsMasterPlaylist(body)) {
         const std::wstring variant = ChooseVariant(body, base);
         if (variant.empty()) {
             error = kNoVideoFound;
             ok = false;
         } else {
-            ok = FetchPlaylist(item, variant, body, base, error);
+            ok = FetchPlaylist(m, item, variant, body, base, error);
             // One level only: a variant that is a master again has no parts to offer.
             if (ok && IsMasterPlaylist(body)) {
                 error = kNoVideoFound;

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/download_item.h"
+#include "model/download_manager.h"
 
 namespace vonu {
 
@@ -58,6 +58,6 @@ struct MediaPlaylist {
 // Reads the item's playlist into its part list, key list and map address and names the
 // video (unless the user chose the path). False: the item's last error says why (unless
 // cancelled), and the item keeps what it had.
-bool ProbePlaylist(DownloadItem& item);
+bool ProbePlaylist(DownloadManager& m, DownloadItem& item);
 
 }  // namespace vonu

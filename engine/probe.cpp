@@ -70,7 +70,7 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
     });
     std::lock_guard guard(m.lock);
     try {
-        item->probe = std::thread([item] { (void)ProbeDownload(*item); });
+        item->probe = std::thread([item, &m] { (void)ProbeDownload(m, *item); });
     } catch (const std::system_error& e) {
         // Without this the item would show "Connecting" for ever; a start probes it again.
         item->probing.exchange(false);
@@ -100,8 +100,7 @@ void StoreProbeFindings(DownloadManager& m, DownloadItem& item, const ProbeFindi
     });
 }
 
-bool ProbeDownload(DownloadItem& item) {
-    DownloadManager& m = Manager();
+bool ProbeDownload(DownloadManager& m, DownloadItem& item) {
     std::wstring address;
     bool video = false;
     {
@@ -109,11 +108,11 @@ bool ProbeDownload(DownloadItem& item) {
         address = item.url;
         video = item.video;
     }
-    if (video) return ProbePlaylist(item);
+    if (video) return ProbePlaylist(m, item);
     if (IsFtpAddress(address)) {
         item.probing.exchange(true);
         std::wstring error;
-        const bool ok = ProbeFtp(item, error);
+        const bool ok = ProbeFtp(m, item, error);
         {
             std::lock_guard guard(m.lock);
             if (!ok && !item.cancel.load()) item.lastError = error;
@@ -129,7 +128,7 @@ bool ProbeDownload(DownloadItem& item) {
     std::wstring name, error;
     RequestRecord record;
     DWORD status = 0;
-    const bool ok = SendGetFollowingRedirects(item, address, 0, 0, record, status, error);
+    const bool ok = SendGetFollowingRedirects(m, item, address, 0, 0, record, status, error);
     if (ok) {
         if (status == 206) {
             std::wstring range = HeaderText(record, WINHTTP_QUERY_CONTENT_RANGE);
@@ -166,7 +165,7 @@ bool ProbeDownload(DownloadItem& item) {
     }
     if (ok && nowVideo) {
         item.probing.exchange(false);
-        return ProbePlaylist(item);
+        return ProbePlaylist(m, item);
     }
 
     if (ok) {

@@ -26,7 +26,7 @@ int32_t AddDownload(const std::wstring& address, const DownloadOptions& options)
 // Probes the item's address and stores what it learnt in the item (under the manager lock,
 // never holding it across the request). False: the item's last error says why, unless the
 // item was cancelled. Runs on the probe thread, or on the worker before an unprobed run.
-bool ProbeDownload(DownloadItem& item);
+bool ProbeDownload(DownloadManager& m, DownloadItem& item);
 
 // What a successful probe found: the size (-1 unknown), whether ranges work, the name the
 // server gives and its category (empty: the category the name belongs to).

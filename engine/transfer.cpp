@@ -90,7 +90,7 @@ AnswerOutcome FetchAnswer(TransferRun& run, size_t i, const std::wstring& url, i
     DownloadItem& item = *run.item;
     RequestRecord record;
     DWORD status = 0;
-    if (!SendGetFollowingRedirects(item, url, resumable ? next : -1, resumable ? end : -1, record, status, error))
+    if (!SendGetFollowingRedirects(run.m, item, url, resumable ? next : -1, resumable ? end : -1, record, status, error))
         return AnswerOutcome::Failed;
     if (resumable && status != 206) {
         error = L"The server stopped accepting resume requests (HTTP " + std::to_wstring(status) + L")";
@@ -234,7 +234,7 @@ bool ProbeForRun(WorkerRun& worker) {
         std::lock_guard guard(worker.m.lock);
         needed = item.video ? item.parts.empty() : !item.probed;
     }
-    if (!needed || ProbeDownload(item)) return !worker.Cancelled();
+    if (!needed || ProbeDownload(worker.m, item)) return !worker.Cancelled();
     std::lock_guard guard(worker.m.lock);
     if (!worker.Cancelled()) worker.FailLocked(item.lastError.empty() ? std::wstring(L"Download failed") : item.lastError);
     return false;

@@ -8,7 +8,6 @@
 // worker entry point; its WorkerRun (model/worker_run.h) keeps the run's contract on every
 // path. It starts and joins its connection threads. Everything shared lives in the item, guarded by the manager lock,
 // which is held only for short steps, never across network or disk waits.
-// `m` must be the process-wide Manager(): the HTTP requests lock it.
 #pragma once
 
 #include <atomic>

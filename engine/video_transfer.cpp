@@ -74,7 +74,7 @@ bool FetchPart(VideoRun& run, size_t index, const VideoPart& part, std::wstring&
     DownloadManager& m = run.m;
     DownloadItem& item = *run.item;
     std::string body;
-    if (!FetchToMemory(item, part.address, body, error, true, nullptr, nullptr, kPartCap)) return false;
+    if (!FetchToMemory(m, item, part.address, body, error, true, nullptr, nullptr, kPartCap)) return false;
     const int64_t counted = static_cast<int64_t>(body.size());
     auto fail = [&](const wchar_t* sentence) {
         error = sentence;
@@ -97,7 +97,7 @@ bool FetchPart(VideoRun& run, size_t index, const VideoPart& part, std::wstring&
         }
         if (!fetched) {
             std::wstring keyError;
-            if (!FetchToMemory(item, keyAddress, key, keyError, false, nullptr, nullptr, kKeyCap) || key.size() != 16)
+            if (!FetchToMemory(m, item, keyAddress, key, keyError, false, nullptr, nullptr, kKeyCap) || key.size() != 16)
                 return fail(kNoVideoKey);
             std::lock_guard guard(m.lock);
             if (static_cast<size_t>(part.keyIndex) < item.keys.size()) {
@@ -267,7 +267,7 @@ void RunVideoTransfer(WorkerRun& worker) {
     if (!mapAddress.empty() && !Exists(mapFile)) {
         std::string body;
         std::wstring error;
-        bool ok = FetchToMemory(*item, mapAddress, body, error, false, nullptr, nullptr, kMapCap);
+        bool ok = FetchToMemory(m, *item, mapAddress, body, error, false, nullptr, nullptr, kMapCap);
         if (ok && !WriteNewFile(mapFile, body)) {
             DeleteFileW(mapFile.c_str());
             error = kPartWriteFailed;

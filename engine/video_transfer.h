@@ -8,7 +8,7 @@
 // Threads: RunVideoTransfer runs on the worker thread inside the worker's run (RunTransfer
 // probes first and hands a video here); it starts and joins its part workers. Flags, keys, the error list
 // and the video bytes change only under the manager lock; fetching, decrypting and writing
-// happen outside it. `m` must be the process-wide Manager(): the HTTP requests lock it.
+// happen outside it.
 #pragma once
 
 #include <cstdint>

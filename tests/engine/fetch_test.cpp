@@ -32,19 +32,19 @@ protected:
 TEST_F(FetchTest, WholeBodiesWithFinalAddressAndType) {
     DownloadRun run;  // no download behind these fetches, as for the site grabber
     std::wstring final, type;
-    ASSERT_TRUE(FetchToMemory(run, {}, NginxUrl(L"/files/4mib.bin"), bytes, error, nullptr, &final, &type,
+    ASSERT_TRUE(FetchToMemory(Manager(), run, {}, NginxUrl(L"/files/4mib.bin"), bytes, error, nullptr, &final, &type,
                               64u << 20))
         << WideToUtf8(error);
     EXPECT_TRUE(bytes == test::PatternBytes(4 << 20));
-    ASSERT_TRUE(FetchToMemory(run, {}, NginxUrl(L"/moved"), bytes, error, nullptr, &final, &type, 1 << 20))
+    ASSERT_TRUE(FetchToMemory(Manager(), run, {}, NginxUrl(L"/moved"), bytes, error, nullptr, &final, &type, 1 << 20))
         << WideToUtf8(error);
     EXPECT_EQ(bytes, test::PatternBytes(1000));
     EXPECT_TRUE(final.ends_with(L"/files/small.bin")) << WideToUtf8(final);
     EXPECT_EQ(type, L"application/octet-stream");
-    ASSERT_TRUE(FetchToMemory(run, {}, NginxUrl(L"/files/empty.bin"), bytes, error, nullptr, nullptr,
+    ASSERT_TRUE(FetchToMemory(Manager(), run, {}, NginxUrl(L"/files/empty.bin"), bytes, error, nullptr, nullptr,
                               nullptr, 1 << 20));
     EXPECT_TRUE(bytes.empty());
-    ASSERT_TRUE(FetchToMemory(run, {}, test::HttpsUrl(L"/files/one.bin"), bytes, error, nullptr, nullptr,
+    ASSERT_TRUE(FetchToMemory(Manager(), run, {}, test::HttpsUrl(L"/files/one.bin"), bytes, error, nullptr, nullptr,
                               nullptr, 1 << 20))
         << WideToUtf8(error);
     EXPECT_EQ(bytes, test::PatternBytes(1));
@@ -55,7 +55,7 @@ TEST_F(FetchTest, FilesATestWritesAreServedBack) {
     const std::wstring folder = test::Servers().files + L"\\" + tag;
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr)) << GetLastError();
     test::WriteBytes(folder + L"\\list.m3u8", "#EXTM3U\n");
-    ASSERT_TRUE(FetchToMemory(*item, NginxUrl(L"/files/" + tag + L"/list.m3u8"), bytes, error, false,
+    ASSERT_TRUE(FetchToMemory(Manager(), *item, NginxUrl(L"/files/" + tag + L"/list.m3u8"), bytes, error, false,
                               nullptr, nullptr, 1 << 20))
         << WideToUtf8(error);
     EXPECT_EQ(bytes, "#EXTM3U\n");
@@ -64,14 +64,14 @@ TEST_F(FetchTest, FilesATestWritesAreServedBack) {
 
 TEST_F(FetchTest, TheCapHoldsOnLargeAndEndlessBodies) {
     const size_t cap = 16u << 20;
-    ASSERT_TRUE(FetchToMemory(*item, NginxUrl(L"/files/20mib.bin"), bytes, error, false, nullptr,
+    ASSERT_TRUE(FetchToMemory(Manager(), *item, NginxUrl(L"/files/20mib.bin"), bytes, error, false, nullptr,
                               nullptr, cap))
         << WideToUtf8(error);
     EXPECT_GE(bytes.size(), cap);
     EXPECT_LT(bytes.size(), cap + 65536);
     EXPECT_TRUE(bytes == test::PatternBytes(static_cast<int64_t>(bytes.size())));
 
-    ASSERT_TRUE(FetchToMemory(*item, FaultUrl(L"/endless?tag=" + tag), bytes, error, false, nullptr,
+    ASSERT_TRUE(FetchToMemory(Manager(), *item, FaultUrl(L"/endless?tag=" + tag), bytes, error, false, nullptr,
                               nullptr, 1 << 20))
         << WideToUtf8(error);
     EXPECT_GE(bytes.size(), 1u << 20);
@@ -80,14 +80,14 @@ TEST_F(FetchTest, TheCapHoldsOnLargeAndEndlessBodies) {
 
 TEST_F(FetchTest, ProgressCountsIntoVideoBytes) {
     item->videoBytes = 1234;
-    ASSERT_TRUE(FetchToMemory(*item, NginxUrl(L"/files/4mib.bin"), bytes, error, true, nullptr,
+    ASSERT_TRUE(FetchToMemory(Manager(), *item, NginxUrl(L"/files/4mib.bin"), bytes, error, true, nullptr,
                               nullptr, 64u << 20));
     EXPECT_EQ(item->videoBytes, 1234 + (4 << 20));
 }
 
 TEST_F(FetchTest, ABodyShorterThanAnnouncedFails) {
     item->videoBytes = 10;
-    EXPECT_FALSE(FetchToMemory(*item, FaultUrl(L"/short?claim=100000&send=1000&tag=" + tag), bytes,
+    EXPECT_FALSE(FetchToMemory(Manager(), *item, FaultUrl(L"/short?claim=100000&send=1000&tag=" + tag), bytes,
                                error, true, nullptr, nullptr, 1 << 20));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(item->videoBytes, 10) << "the counted bytes are taken back";
@@ -100,9 +100,9 @@ TEST_F(FetchTest, AStopDuringATrickleEndsWithinASecond) {
         Sleep(500);
         stoppedAt = GetTickCount64();
         item->cancel = true;
-        CloseOpenRequests(*item);
+        CloseOpenRequests(Manager(), *item);
     });
-    bool ok = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=512&pause=50&tag=" + tag), bytes, error,
+    bool ok = FetchToMemory(Manager(), *item, FaultUrl(L"/trickle?chunk=512&pause=50&tag=" + tag), bytes, error,
                             true, nullptr, nullptr, 64u << 20);
     ULONGLONG endedAt = GetTickCount64();
     stopper.join();
@@ -122,7 +122,7 @@ TEST_F(FetchTest, OneStopEndsEveryOpenRequestOfTheDownload) {
     std::vector<std::thread> readers;
     for (int i = 0; i < 3; ++i)
         readers.emplace_back([&, i] {
-            results[i] = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=256&pause=40&tag=" + tag), parts[i],
+            results[i] = FetchToMemory(Manager(), *item, FaultUrl(L"/trickle?chunk=256&pause=40&tag=" + tag), parts[i],
                                        errors[i], false, nullptr, nullptr, 64u << 20);
         });
     ASSERT_TRUE(test::WaitUntilTrue(5000, [&] {
@@ -131,7 +131,7 @@ TEST_F(FetchTest, OneStopEndsEveryOpenRequestOfTheDownload) {
     }));
     ULONGLONG stoppedAt = GetTickCount64();
     item->cancel = true;
-    CloseOpenRequests(*item);
+    CloseOpenRequests(Manager(), *item);
     for (auto& t : readers) t.join();
     EXPECT_LT(GetTickCount64() - stoppedAt, 1000u);
     for (int i = 0; i < 3; ++i) {
@@ -146,7 +146,7 @@ TEST_F(FetchTest, ARequestKeepsItsSessionWhenTheSessionIsReopened) {
     std::wstring e;
     bool ok = false;
     std::thread reader([&] {
-        ok = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=1000&pause=30&size=20000&tag=" + tag), bytes, e,
+        ok = FetchToMemory(Manager(), *item, FaultUrl(L"/trickle?chunk=1000&pause=30&size=20000&tag=" + tag), bytes, e,
                            false, nullptr, nullptr, 1u << 20);
     });
     ASSERT_TRUE(test::WaitUntilTrue(5000, [&] {
@@ -177,7 +177,7 @@ TEST_F(FetchTest, TheStopOperationClosesTheRequestsOfTheDownload) {
         stoppedAt = GetTickCount64();
         StopDownload(Manager(), 4242);
     });
-    bool ok = FetchToMemory(*item, FaultUrl(L"/trickle?chunk=512&pause=50&tag=" + tag), bytes, error,
+    bool ok = FetchToMemory(Manager(), *item, FaultUrl(L"/trickle?chunk=512&pause=50&tag=" + tag), bytes, error,
                             false, nullptr, nullptr, 64u << 20);
     ULONGLONG endedAt = GetTickCount64();
     stopper.join();
@@ -195,7 +195,7 @@ TEST_F(FetchTest, CountedPiecesPassTheSpeedLimiter) {
     // 512 KiB at 256 KiB/s: the bucket lets at most 64 KiB through at once, so the fetch
     // cannot take less than (512 - 64) / 256 s. A bound from below, never a speed goal.
     ULONGLONG start = GetTickCount64();
-    bool ok = FetchToMemory(*item, FaultUrl(L"/file?size=524288&tag=" + tag), bytes, error, true, nullptr,
+    bool ok = FetchToMemory(Manager(), *item, FaultUrl(L"/file?size=524288&tag=" + tag), bytes, error, true, nullptr,
                             nullptr, 1u << 20);
     ULONGLONG took = GetTickCount64() - start;
     Manager().LimiterOn = false;
@@ -211,9 +211,9 @@ TEST_F(FetchTest, AStopAgainstAStalledServerEndsCancelled) {
     std::thread stopper([&] {
         Sleep(300);
         item->cancel = true;
-        CloseOpenRequests(*item);
+        CloseOpenRequests(Manager(), *item);
     });
-    EXPECT_FALSE(FetchToMemory(*item, FaultUrl(L"/stall?tag=" + tag), bytes, error, false, nullptr,
+    EXPECT_FALSE(FetchToMemory(Manager(), *item, FaultUrl(L"/stall?tag=" + tag), bytes, error, false, nullptr,
                                nullptr, 1 << 20));
     stopper.join();
     EXPECT_EQ(error, L"Cancelled");

@@ -93,7 +93,7 @@ TEST_F(FtpAddressTest, PartsLoginsAndDefaults) {
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(c.address));
         FtpAddress a;
-        ASSERT_TRUE(ParseFtpAddress(c.address, a));
+        ASSERT_TRUE(ParseFtpAddress(Manager(), c.address, a));
         EXPECT_EQ(a.host, c.host);
         EXPECT_EQ(a.path, c.path);
         EXPECT_EQ(a.user, c.user);
@@ -114,7 +114,7 @@ TEST_F(FtpAddressTest, AddressesWithoutHostOrPathOrWithCommandsInsideAreInvalid)
           longPath, longHost}) {
         SCOPED_TRACE(WideToUtf8(address));
         FtpAddress a;
-        EXPECT_FALSE(ParseFtpAddress(address, a));
+        EXPECT_FALSE(ParseFtpAddress(Manager(), address, a));
     }
 }
 
@@ -137,7 +137,7 @@ protected:
             std::lock_guard guard(Manager().lock);
             item->url = url;
         }
-        return ProbeFtp(*item, error);
+        return ProbeFtp(Manager(), *item, error);
     }
 };
 
@@ -268,10 +268,10 @@ TEST_F(FtpPathTest, SizeNamesTheFileInUtf8AndAskAnOldServerOnceMoreInTheAnsiCode
         SCOPED_TRACE(c.what);
         tag += L"p";
         FtpAddress address;
-        ASSERT_TRUE(ParseFtpAddress(FtpUrl(c.port, tag, c.name), address));
+        ASSERT_TRUE(ParseFtpAddress(Manager(), FtpUrl(c.port, tag, c.name), address));
         RequestRecord record;
         std::wstring error, reply;
-        ASSERT_TRUE(ConnectFtp(*item, address, record, error)) << WideToUtf8(error);
+        ASSERT_TRUE(ConnectFtp(Manager(), *item, address, record, error)) << WideToUtf8(error);
         FtpPath path = StartFtpPath(record.connection, address.path);
         (void)FtpCommandReply(record.connection, "TYPE I", reply, error);  // SIZE needs binary
         const bool ok = FtpPathCommand(record.connection, path, "SIZE", reply, error);
@@ -298,14 +298,14 @@ TEST_F(FtpProbe, ProbeDownloadRunsTheFtpBranchAndKeepsItsErrorOnTheItem) {
         std::lock_guard guard(Manager().lock);
         item->url = Url(L"missing.bin");
     }
-    EXPECT_FALSE(ProbeDownload(*item));
+    EXPECT_FALSE(ProbeDownload(Manager(), *item));
     {
         std::lock_guard guard(Manager().lock);
         EXPECT_EQ(item->lastError.substr(0, 16), L"FTP server: 550 ") << WideToUtf8(item->lastError);
         EXPECT_FALSE(item->probing.load());
         item->url = Url(L"4mib.bin");
     }
-    EXPECT_TRUE(ProbeDownload(*item));
+    EXPECT_TRUE(ProbeDownload(Manager(), *item));
     std::lock_guard guard(Manager().lock);
     EXPECT_EQ(item->size, 4 * kMiB);
     EXPECT_TRUE(item->resumable);
@@ -521,7 +521,7 @@ TEST_F(FtpSegment, StopDuringTheTransferEndsItWithCancelled) {
     const bool moving = WaitUntilTrue(20000, [&] { return SegmentAt(0).next >= 256 * 1024; });
     EXPECT_TRUE(moving) << "the transfer got going";
     item->cancel.exchange(true);
-    CloseOpenRequests(*item);
+    CloseOpenRequests(Manager(), *item);
     const bool ended = WaitUntilTrue(10000, [&] { return result.load() >= 0; });
     EXPECT_TRUE(ended) << "the stop ended the transfer well before the file did";
     connection.join();

@@ -27,7 +27,7 @@ protected:
         RequestRecord record;
         status = 0;
         error.clear();
-        bool ok = SendGetFollowingRedirects(*item, address, start, end, record, status, error);
+        bool ok = SendGetFollowingRedirects(Manager(), *item, address, start, end, record, status, error);
         if (ok) finalAddress = FinalAddress(record);
         ReleaseRequest(record);
         EXPECT_TRUE(item->openRequests.empty());

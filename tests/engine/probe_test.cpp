@@ -184,7 +184,7 @@ TEST_F(ProbeTest, FailuresLandOnTheItemUnlessCancelled) {
     EXPECT_EQ(d->lastError, L"This site needs a user name and password. Add them in Options, Site logins.");
     AddLogin(L"127.0.0.1", L"user", L"secret");
     d->lastError.clear();
-    EXPECT_TRUE(ProbeDownload(*d));
+    EXPECT_TRUE(ProbeDownload(Manager(), *d));
     EXPECT_TRUE(d->probed);
     EXPECT_TRUE(d->lastError.empty());
 
@@ -192,7 +192,7 @@ TEST_F(ProbeTest, FailuresLandOnTheItemUnlessCancelled) {
     auto stopped = std::make_shared<DownloadItem>();
     stopped->url = FaultUrl(L"/status/500?tag=" + tag);
     stopped->cancel = true;
-    EXPECT_FALSE(ProbeDownload(*stopped));
+    EXPECT_FALSE(ProbeDownload(Manager(), *stopped));
     EXPECT_TRUE(stopped->lastError.empty());
     EXPECT_FALSE(stopped->probing.load());
 }
@@ -204,7 +204,7 @@ TEST_F(ProbeTest, AUserPathIsKept) {
     d->path = L"C:\\somewhere\\mine.dat";
     d->category = L"Video";
     d->userPath = true;
-    ASSERT_TRUE(ProbeDownload(*d));
+    ASSERT_TRUE(ProbeDownload(Manager(), *d));
     EXPECT_EQ(d->size, 4 << 20);
     EXPECT_EQ(d->fileName, L"mine.dat");
     EXPECT_EQ(d->path, L"C:\\somewhere\\mine.dat");
