@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "model/decimal.h"
 #include "model/download_manager.h"
 #include "model/hosts.h"
 
@@ -16,13 +17,6 @@ constexpr DWORD kHostCap = 256;
 constexpr DWORD kPathCap = 2048;
 constexpr DWORD kUserCap = 256;
 constexpr DWORD kPasswordCap = 256;
-
-int HexValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
 
 // %XX escapes of one part, read as UTF-8 when they form it, else as single bytes. Each part
 // is decoded on its own, after the split, so an escaped "@", ":" or "/" stays inside its
@@ -47,9 +41,9 @@ std::wstring DecodePart(const std::wstring& part) {
         bytes.clear();
     };
     for (size_t i = 0; i < part.size(); ++i) {
-        if (part[i] == L'%' && i + 2 < part.size() && HexValue(part[i + 1]) >= 0 &&
-            HexValue(part[i + 2]) >= 0) {
-            bytes += static_cast<char>(HexValue(part[i + 1]) * 16 + HexValue(part[i + 2]));
+        if (part[i] == L'%' && i + 2 < part.size() && HexDigitValue(part[i + 1]) >= 0 &&
+            HexDigitValue(part[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigitValue(part[i + 1]) * 16 + HexDigitValue(part[i + 2]));
             i += 2;
             continue;
         }

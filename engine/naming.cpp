@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include "model/decimal.h"
 #include "model/download_manager.h"
 #include "model/text_case.h"
 #include "model/text_encoding.h"
@@ -12,20 +13,6 @@
 namespace vonu {
 
 namespace {
-
-wchar_t LowerAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-std::wstring LowerAscii(std::wstring s) {
-    for (wchar_t& c : s) c = LowerAscii(c);
-    return s;
-}
-
-int HexValue(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
 
 bool Invisible(wchar_t c) {
     return (c >= 0x7F && c <= 0x9F) || c == 0x061C || (c >= 0x200B && c <= 0x200F) ||
@@ -62,8 +49,8 @@ bool TakenInListLocked(const DownloadManager& m, const std::wstring& candidate, 
 }  // namespace
 
 bool IsPlaylistAddress(const std::wstring& address) {
-    std::wstring a = LowerAscii(address.substr(0, address.find_first_of(L"?#")));
-    return a.size() >= 6 && a.ends_with(L".m3u8");
+    const std::wstring a = address.substr(0, address.find_first_of(L"?#"));
+    return a.size() >= 6 && EndsWithNoCase(a, L".m3u8");
 }
 
 std::wstring NameFromAddress(const std::wstring& address) {
@@ -82,8 +69,8 @@ std::wstring DecodeName(const std::wstring& text) {
     bytes.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         wchar_t c = text[i];
-        if (c == L'%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            bytes += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        if (c == L'%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+            bytes += static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 2;
         } else if (c == L'+') {
             bytes += ' ';

@@ -29,19 +29,12 @@ int64_t DecimalPrefix(std::wstring_view text) {
     return DigitsAt(text, i).value_or(0);
 }
 
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
-
 // IV=0x + 32 hex digits; false for anything else (the IV then comes from the sequence).
 bool ParseIv(const std::wstring& text, std::array<uint8_t, 16>& iv) {
     if (text.size() != 34 || (text[1] != L'x' && text[1] != L'X')) return false;
     std::array<uint8_t, 16> bytes{};
     for (size_t i = 0; i < 16; ++i) {
-        const int hi = HexDigit(text[2 + 2 * i]), lo = HexDigit(text[3 + 2 * i]);
+        const int hi = HexDigitValue(text[2 + 2 * i]), lo = HexDigitValue(text[3 + 2 * i]);
         if (hi < 0 || lo < 0) return false;
         bytes[i] = static_cast<uint8_t>(hi * 16 + lo);
     }
@@ -50,12 +43,6 @@ bool ParseIv(const std::wstring& text, std::array<uint8_t, 16>& iv) {
 }
 
 bool Contains(const std::string& body, const char* text) { return body.find(text) != std::string::npos; }
-
-std::wstring LowerAscii(std::wstring s) {
-    for (wchar_t& c : s)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return s;
-}
 
 // One fetch of a playlist; the body past the cap is refused, never parsed cut short.
 bool FetchPlaylist(DownloadManager& m, DownloadItem& item, const std::wstring& address, std::string& body, std::wstring& base,

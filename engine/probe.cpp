@@ -16,6 +16,7 @@
 #include "model/categories.h"
 #include "model/decimal.h"
 #include "model/hosts.h"
+#include "model/text_case.h"
 #include "model/download_manager.h"
 
 namespace vonu {
@@ -30,12 +31,6 @@ int64_t FileTimeNow() {
 
 // The decimal digits at `from` as a number; -1 when there are none or they overflow.
 int64_t LeadingNumber(const std::wstring& text, size_t from) { return DigitsAt(text, from).value_or(-1); }
-
-std::wstring Lower(std::wstring s) {
-    for (wchar_t& c : s)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return s;
-}
 
 // A name whose extension is missing or longer than 5 characters is a poor guess.
 bool PoorName(const std::wstring& name) {
@@ -141,7 +136,7 @@ bool ProbeDownload(DownloadManager& m, DownloadItem& item) {
             std::wstring length = HeaderText(record, WINHTTP_QUERY_CONTENT_LENGTH);
             size = LeadingNumber(length, 0);
         }
-        if (Lower(HeaderText(record, WINHTTP_QUERY_CONTENT_TYPE)).find(L"mpegurl") != std::wstring::npos) {
+        if (LowerAscii(HeaderText(record, WINHTTP_QUERY_CONTENT_TYPE)).find(L"mpegurl") != std::wstring::npos) {
             std::lock_guard guard(m.lock);
             item.video = true;
         }

@@ -4,7 +4,8 @@
 //    all, since a size that wrapped or was guessed would join the wrong bytes;
 //  - stored values a person may have edited (SignedWhole, SignedLeading): a value past 63
 //    bits saturates, and the field's clamp decides what it becomes.
-// No locale, no exceptions, any thread.
+// Also the value of one hexadecimal digit, for %XX escapes and keys. No locale, no
+// exceptions, any thread.
 #pragma once
 
 #include <cstddef>
@@ -27,5 +28,8 @@ std::optional<int64_t> SignedWhole(std::wstring_view text);
 // Optional blanks and sign, then at least one digit; whatever follows the digits is ignored;
 // saturates at +/- INT64_MAX. How the profile functions read a number, without their wrap.
 std::optional<int64_t> SignedLeading(std::wstring_view text);
+
+// 0-15 for 0-9, a-f and A-F; -1 for any other character.
+int HexDigitValue(wchar_t c);
 
 }  // namespace vonu

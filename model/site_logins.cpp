@@ -5,6 +5,7 @@
 
 #include <mutex>
 
+#include "model/decimal.h"
 #include "model/ini_fields.h"
 #include "model/ini_file.h"
 
@@ -24,13 +25,6 @@ struct LocalBlob {
         }
     }
 };
-
-int HexDigit(wchar_t c) {
-    if (c >= L'0' && c <= L'9') return c - L'0';
-    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-    return -1;
-}
 
 }  // namespace
 
@@ -54,7 +48,7 @@ std::wstring UnprotectPassword(std::wstring_view hex) {
     std::string bytes;
     bytes.reserve(hex.size() / 2);
     for (size_t i = 0; i + 1 < hex.size(); i += 2) {  // a final odd digit is ignored
-        int hi = HexDigit(hex[i]), lo = HexDigit(hex[i + 1]);
+        int hi = HexDigitValue(hex[i]), lo = HexDigitValue(hex[i + 1]);
         if (hi < 0 || lo < 0) return {};
         bytes.push_back(static_cast<char>(hi * 16 + lo));
     }

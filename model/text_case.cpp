@@ -24,15 +24,23 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail) {
     return text.size() >= tail.size() && EqualsNoCase(text.substr(text.size() - tail.size()), tail);
 }
 
+namespace {
+
+wchar_t LowerAsciiLetter(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+
+}  // namespace
+
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
     if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i) {
-        wchar_t a = text[i], b = prefix[i];
-        if (a >= L'A' && a <= L'Z') a = static_cast<wchar_t>(a - L'A' + L'a');
-        if (b >= L'A' && b <= L'Z') b = static_cast<wchar_t>(b - L'A' + L'a');
-        if (a != b) return false;
-    }
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (LowerAsciiLetter(text[i]) != LowerAsciiLetter(prefix[i])) return false;
     return true;
+}
+
+std::wstring LowerAscii(std::wstring_view text) {
+    std::wstring out(text);
+    for (wchar_t& c : out) c = LowerAsciiLetter(c);
+    return out;
 }
 
 }  // namespace vonu

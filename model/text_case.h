@@ -13,5 +13,7 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b);
 bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
 // ASCII letters only, for schemes and other fixed prefixes.
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
+// A-Z to a-z and nothing else: for fixed keywords (device names, media types, "index").
+std::wstring LowerAscii(std::wstring_view text);
 
 }  // namespace vonu
