@@ -40,7 +40,13 @@ DWORD PidOf(HWND window) {
 int Dialog(const std::wstring& url) {
     HWND main = WaitForMainWindow(0, 30000);
     if (!main) return Fail("no main window");
-    HWND dialog = WaitForProcessDialog(PidOf(main), L"New Download", 30000);
+    // New Download in either language: the dialog with the address field.
+    HWND dialog = nullptr;
+    WaitUntil(30000, [&] {
+        for (HWND w : TopWindows(PidOf(main), L"#32770"))
+            if (GetDlgItem(w, IDC_ND_URL)) dialog = w;
+        return dialog != nullptr;
+    });
     if (!dialog) return Fail("no New Download dialog");
     const std::wstring shown = ItemText(dialog, IDC_ND_URL);
     std::printf("%s\n", IsWindowVisible(main) ? "visible" : "hidden");

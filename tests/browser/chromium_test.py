@@ -273,6 +273,10 @@ def main():
     if not shutil.which("chromium"):
         print("chromium is not installed: scripts/install-deps.sh installs it", file=sys.stderr)
         return 1
+    if not os.environ.get("WINEPREFIX") or not os.environ.get("DISPLAY"):
+        print("WINEPREFIX and DISPLAY are not set: run through scripts/test.sh (never the user's own prefix)",
+              file=sys.stderr)
+        return 1
     test = Test(args)
     try:
         test.run()

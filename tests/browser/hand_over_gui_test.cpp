@@ -258,9 +258,19 @@ TEST_F(BrowserDialogTest, RepairWritesTheRegistrationAgain) {
     HWND dialog = Dialog(L"Browser integration");
     ASSERT_NE(dialog, nullptr);
     ClickItem(dialog, IDC_BI_REPAIR);
-    EXPECT_EQ(AnswerMessageBox(pid_, L"Browser integration", IDOK),
+    // The message box has the dialog's title: it is the other window of that title.
+    HWND box = nullptr;
+    WaitUntil(10000, [&] {
+        for (HWND w : TopWindows(pid_, L"#32770", L"Browser integration"))
+            if (w != dialog) box = w;
+        return box != nullptr;
+    });
+    ASSERT_NE(box, nullptr) << "the repair tells the user";
+    EXPECT_EQ(MessageBoxText(box),
               L"The connection to your browsers was set up again. Close the browser completely, then open it "
               L"again.");
+    ClickItem(box, IDOK);
+    EXPECT_TRUE(WaitDialogGone(box));
     EXPECT_EQ(ReadBytes(manifest), ChromiumHostManifest(VonuExePath()));
     wchar_t value[MAX_PATH] = {};
     DWORD bytes = sizeof value;
