@@ -281,5 +281,54 @@ TEST_F(BrowserDialogTest, RepairWritesTheRegistrationAgain) {
     EXPECT_TRUE(WaitDialogGone(dialog));
 }
 
+// What `reg export` writes for the key (the .reg text, UTF-16), through Wine's own reg.exe.
+std::wstring ExportedKey(const std::wstring& subKey, const std::wstring& file) {
+    std::wstring line = L"reg.exe export \"HKEY_CURRENT_USER\\" + subKey + L"\" \"" + file + L"\" /y";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+        return L"(reg.exe did not start)";
+    WaitForSingleObject(pi.hProcess, 30000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return Utf16FileText(file);
+}
+
+std::wstring Doubled(const std::wstring& path) {
+    std::wstring out;
+    for (wchar_t c : path) out += c == L'\\' ? std::wstring(L"\\\\") : std::wstring(1, c);
+    return out;
+}
+
+TEST_F(HandOverGuiTest, EveryStartWritesTheSameManifestsAndKeys) {
+    const std::wstring exe = VonuExePath();
+    const std::wstring folder = exe.substr(0, exe.rfind(L'\\'));
+    const std::wstring chromium = folder + L"\\com.vonu.downloader.json";
+    const std::wstring firefox = folder + L"\\com.vonu.downloader.firefox.json";
+    TempFolder exports;
+    std::vector<std::wstring> first;
+    for (int start = 0; start < 2; ++start) {
+        SCOPED_TRACE(start);
+        for (const HostKey& k : kHostKeys) RegDeleteTreeW(HKEY_CURRENT_USER, k.subKey);
+        DeleteFileW(firefox.c_str());
+        StartVonuNow(0);
+        StopVonu();
+        EXPECT_EQ(ReadBytes(chromium), ChromiumHostManifest(exe));
+        EXPECT_EQ(ReadBytes(firefox), FirefoxHostManifest(exe));
+        std::vector<std::wstring> keys;
+        for (const HostKey& k : kHostKeys) {
+            const std::wstring text = ExportedKey(k.subKey, exports.File(L"key.reg"));
+            EXPECT_NE(text.find(L"[HKEY_CURRENT_USER\\" + std::wstring(k.subKey) + L"]\r\n@=\"" +
+                                Doubled(k.firefox ? firefox : chromium) + L"\""),
+                      std::wstring::npos)
+                << Narrow(text);
+            keys.push_back(text);
+        }
+        if (start == 0) first = keys;
+        else EXPECT_EQ(keys, first) << "a second start leaves the keys as the first wrote them";
+    }
+}
+
 }  // namespace
 }  // namespace vonu

@@ -239,6 +239,7 @@ TEST_F(NativeHostTest, HandOverRecordsAsSent) {
     h = RecordFor(HandOverJson("http://h/c", "", "", "ua", "Real/1"));
     EXPECT_EQ(h.referrer, L"ua");
     EXPECT_EQ(h.userAgent, L"Real/1");
+    EXPECT_FALSE(FileExists(appData_.File(L"Vonu"))) << "the host creates no data folder";
 }
 
 TEST_F(NativeHostTest, EscapesThatWouldBreakTheRecord) {
