@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/browser/running_vonu.h"
 #include "tests/support/process.h"
 #include "tests/support/remote_dialogs.h"
 #include "tests/support/sample_list.h"
@@ -59,25 +60,6 @@ int Dialog(const std::wstring& url) {
     return 0;
 }
 
-int Stop() {
-    HWND main = WaitForMainWindow(0, 0);
-    if (!main) return 0;
-    const DWORD pid = PidOf(main);
-    for (int i = 0; i < 12; ++i) {
-        const std::vector<HWND> open = TopWindows(pid, L"#32770");
-        if (open.empty()) break;
-        PostMessageW(open.front(), WM_COMMAND, IDCANCEL, 0);
-        WaitDialogGone(open.front(), 3000);
-    }
-    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-    PostMessageW(main, WM_COMMAND, ID_APP_EXIT, 0);
-    if (!process) return WaitUntil(15000, [] { return MainWindows().empty(); }) ? 0 : Fail("Vonu did not exit");
-    const bool ended = WaitForSingleObject(process, 15000) == WAIT_OBJECT_0;
-    if (!ended) TerminateProcess(process, 99);
-    CloseHandle(process);
-    return ended ? 0 : Fail("Vonu did not exit");
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -97,6 +79,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (command == L"none") return MainWindows().empty() ? 0 : Fail("a main window exists");
     if (command == L"dialog" && argc == 3) return Dialog(argv[2]);
-    if (command == L"stop") return Stop();
+    if (command == L"stop") return ExitRunningVonu() ? 0 : Fail("Vonu did not exit");
     return Fail("usage: chromium_driver.exe seed LANG | start | none | dialog URL | stop | clear");
 }

@@ -15,6 +15,7 @@
 #include "browser/host_manifests.h"
 #include "model/text_encoding.h"
 #include "tests/browser/host_process.h"
+#include "tests/browser/running_vonu.h"
 #include "tests/support/process.h"
 #include "tests/support/remote_controls.h"
 #include "tests/support/remote_dialogs.h"
@@ -84,30 +85,8 @@ protected:
     }
     // Closes the dialogs a test left open, then exits the program (also one the host started).
     void StopVonu() {
-        std::vector<HWND> mains = MainWindows();
-        if (mains.empty()) return;
-        DWORD pid = 0;
-        GetWindowThreadProcessId(mains.front(), &pid);
-        for (int i = 0; i < 12; ++i) {
-            const std::vector<HWND> open = TopWindows(pid, L"#32770");
-            if (open.empty()) break;
-            PostMessageW(open.front(), WM_COMMAND, IDCANCEL, 0);
-            WaitDialogGone(open.front(), 3000);
-        }
-        if (vonu_.started()) {
-            EXPECT_TRUE(ExitVonu(vonu_, mains.front()));
-            vonu_ = Process();
-        } else {
-            HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
-            PostMessageW(mains.front(), WM_COMMAND, ID_APP_EXIT, 0);
-            if (process) {
-                if (WaitForSingleObject(process, 15000) != WAIT_OBJECT_0) {
-                    ADD_FAILURE() << "the program the host started did not exit";
-                    TerminateProcess(process, 99);
-                }
-                CloseHandle(process);
-            }
-        }
+        EXPECT_TRUE(ExitRunningVonu());
+        vonu_ = Process();
         window_ = nullptr;
     }
     HWND Dialog(const std::wstring& title, DWORD ms = 10000) { return WaitForProcessDialog(pid_, title, ms); }
