@@ -19,14 +19,15 @@ namespace {
 HostRegistration g_registration = nullptr;
 
 struct BrowserRow {
+    const wchar_t* name;  // shown as it is in every language
     const wchar_t* programFile;
     const wchar_t* pageCode;
 };
 constexpr std::array<BrowserRow, 4> kRows = {{
-    {L"chrome.exe", L"chrome"},
-    {L"msedge.exe", L"edge"},
-    {L"firefox.exe", L"firefox"},
-    {L"brave.exe", L"brave"},
+    {L"Google Chrome", L"chrome.exe", L"chrome"},
+    {L"Microsoft Edge", L"msedge.exe", L"edge"},
+    {L"Mozilla Firefox", L"firefox.exe", L"firefox"},
+    {L"Brave", L"brave.exe", L"brave"},
 }};
 
 // The program paths found when the dialog opened, row by row (empty: not installed).
@@ -52,6 +53,7 @@ void ShowRows(HWND dialog, const DialogState& state) {
     for (size_t i = 0; i < kRows.size(); ++i) {
         const bool found = !state.paths[i].empty();
         const int row = static_cast<int>(i);
+        SetDlgItemTextW(dialog, IDC_BI_LABEL + row, kRows[i].name);
         SetDlgItemTextW(dialog, IDC_BI_STATUS + row, Translate(found ? L"Installed on this PC" : L"Not found on this PC"));
         EnableWindow(GetDlgItem(dialog, IDC_BI_ADD + row), found);
     }
