@@ -14,6 +14,8 @@
 #include "app/self_check.h"
 #include "app/single_instance.h"
 #include "app/version_repair.h"
+#include "browser/host_manifests.h"
+#include "browser/native_host.h"
 #include "engine/http_request.h"
 #include "engine/http_session.h"
 #include "engine/speed_limiter.h"
@@ -22,6 +24,7 @@
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
+#include "ui/browser_dialog.h"
 #include "ui/main_window.h"
 
 namespace vonu {
@@ -33,8 +36,8 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 
     const CommandLine args = ParseCommandLine(commandLine ? commandLine : L"");
     if (args.host) {
-        // Browser-started: relay one request and exit. The relay is not built yet, so the
-        // browser sees the host end without an answer.
+        // Browser-started: relay one request and exit, before anything else of the start.
+        RunNativeHost();
         return false;
     }
 
@@ -60,6 +63,9 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     OpenHttpSession();        // from the proxy settings just loaded
     SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
     SetTransferWorker(RunTransfer);             // before anything can start a download
+
+    RegisterHosts();  // every start: a moved or updated installation heals itself
+    SetHostRegistration(RegisterHosts);  // "Repair connection" runs it again
 
     const bool arabic = ChooseArabicInterface(manager.Language, GetUserDefaultUILanguage());
     SetArabicInterface(arabic);

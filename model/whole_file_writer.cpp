@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "model/unique_handle.h"
 #include "model/win_error.h"
 
@@ -20,9 +22,8 @@ bool WriteAll(HANDLE file, const void* data, size_t size) {
     return true;
 }
 
-}  // namespace
-
-WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text) {
+// The parts are written one after another into path + ".tmp", which then replaces the file.
+WriteResult WriteParts(const std::wstring& path, std::initializer_list<std::string_view> parts) {
     const std::wstring temp = path + L".tmp";
     DWORD error = ERROR_SUCCESS;
     {
@@ -32,10 +33,9 @@ WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text) {
             error = GetLastError();
             return {false, L"Cannot create " + temp + L": " + SystemErrorText(error)};
         }
-        static const unsigned char bom[2] = {0xFF, 0xFE};
-        if (!WriteAll(file.get(), bom, sizeof bom) ||
-            !WriteAll(file.get(), text.data(), text.size() * sizeof(wchar_t)) ||
-            !FlushFileBuffers(file.get())) {
+        bool written = true;
+        for (std::string_view part : parts) written = written && WriteAll(file.get(), part.data(), part.size());
+        if (!written || !FlushFileBuffers(file.get())) {
             error = GetLastError();
             if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
         }
@@ -52,6 +52,18 @@ WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text) {
         return {false, L"Cannot replace " + path + L": " + SystemErrorText(error)};
     }
     return {true, {}};
+}
+
+}  // namespace
+
+WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text) {
+    static const char bom[2] = {'\xFF', '\xFE'};
+    return WriteParts(path, {std::string_view(bom, sizeof bom),
+                             std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t))});
+}
+
+WriteResult WriteWholeFileBytes(const std::wstring& path, std::string_view bytes) {
+    return WriteParts(path, {bytes});
 }
 
 }  // namespace vonu

@@ -1,7 +1,8 @@
 // Atomic replacement of a user's file (list.ini, categories.ini, logins.ini, and the first
 // settings.ini): the text goes to path + ".tmp" as UTF-16LE with a byte-order mark, is
 // flushed to disk, and only then moved over the file. If any step fails the old file stays
-// as it was, the temporary file is removed, and the result says why.
+// as it was, the temporary file is removed, and the result says why. The bytes variant
+// writes exactly the given bytes the same way (the browsers' host manifests, in UTF-8).
 #pragma once
 
 #include <string>
@@ -15,5 +16,6 @@ struct WriteResult {
 };
 
 [[nodiscard]] WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text);
+[[nodiscard]] WriteResult WriteWholeFileBytes(const std::wstring& path, std::string_view bytes);
 
 }  // namespace vonu

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make bench: build, prepare the Wine prefix and run the benchmarks, printing their figures:
-# the list and limiter benchmarks, the HLS download against ffmpeg (bench/hls_bench.cpp),
+# the list and limiter benchmarks, the window benchmarks, the native messaging host's round
+# trip (bench/native_host_bench.cpp), the HLS download against ffmpeg (bench/hls_bench.cpp),
 # then the downloads against aria2c, axel and curl (scripts/bench_transfer.sh), and over
 # FTP (scripts/bench_ftp.sh). Exits non-zero when one misses its goal.
 set -euo pipefail
@@ -23,7 +24,7 @@ xvfb_start
 wine_prefix_setup "$build"
 
 status=0
-for bench in list_bench limiter_bench main_window_bench progress_window_bench; do
+for bench in list_bench limiter_bench main_window_bench progress_window_bench native_host_bench; do
   echo "== $bench"
   wine "$build/bin/$bench.exe" || status=1
 done

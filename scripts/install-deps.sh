@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   python3 nginx-light openssl python3-pyftpdlib
   ffmpeg
+  chromium
   aria2 axel curl time bc
 )
 

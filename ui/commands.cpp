@@ -22,8 +22,10 @@
 #include "model/list_file.h"
 #include "model/settings.h"
 #include "ui/add_from_address.h"
+#include "ui/browser_dialog.h"
 #include "ui/delete_dialog.h"
 #include "ui/manager_tick_hook.h"
+#include "ui/product_site.h"
 #include "ui/progress_windows.h"
 #include "ui/properties_dialog.h"
 #include "ui/toolbar.h"
@@ -33,7 +35,6 @@
 namespace vonu {
 namespace {
 
-constexpr wchar_t kProductSite[] = L"https://vonu.app";
 constexpr wchar_t kTitle[] = L"Vonu Download Manager";
 
 using Handler = void (*)(MainWindow&);
@@ -226,6 +227,8 @@ void About(MainWindow& w) {
     ShowMessageBox(w.window, text.c_str(), L"About Vonu", MB_OK | MB_ICONINFORMATION);
 }
 
+void BrowserIntegration(MainWindow& w) { ShowBrowserIntegration(w.window); }
+
 void OpenVonu(MainWindow& w) { BringMainWindowForward(w); }
 void SelectAllRows(MainWindow& w) { w.list.SelectAll(); }
 void RunDefaultQueue(MainWindow&) { StartQueue(Manager(), 1); }
@@ -251,7 +254,7 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_DOWNLOADS_STOP_ALL, {StopEveryDownload, ByRule<CanStopAll>}},
         {ID_DOWNLOADS_DELETE_COMPLETED, {DeleteCompleted, ByRule<CanDeleteCompleted>}},
         {ID_DOWNLOADS_ADD_CATEGORY, {}},
-        {ID_DOWNLOADS_BROWSER, {}},
+        {ID_DOWNLOADS_BROWSER, {BrowserIntegration, Always}},
         {ID_DOWNLOADS_LIMITER, {ToggleLimiter, LimiterAvailable}},
         {ID_DOWNLOADS_OPTIONS, {}},
         {ID_QUEUES_START, {StartCommandQueue, ByRule<CanStartQueue>}},

@@ -19,6 +19,7 @@
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "ui/commands.h"
+#include "ui/hand_overs.h"
 #include "ui/icon_painter.h"
 #include "ui/main_window_layout.h"
 #include "ui/main_window_state.h"
@@ -347,6 +348,15 @@ LRESULT OnTrayIcon(MainWindow& w, WPARAM, LPARAM lParam) {
     return 0;
 }
 
+LRESULT OnCopyData(MainWindow& w, WPARAM, LPARAM lParam) {
+    return ReceiveHandOver(w, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+}
+
+LRESULT OnNextHandOver(MainWindow& w, WPARAM, LPARAM) {
+    TakeNextHandOver(w);
+    return 0;
+}
+
 using Handler = LRESULT (*)(MainWindow&, WPARAM, LPARAM);
 
 const std::unordered_map<UINT, Handler>& Handlers() {
@@ -370,6 +380,8 @@ const std::unordered_map<UINT, Handler>& Handlers() {
         {WM_ENDSESSION, OnEndSession},
         {WM_DESTROY, OnDestroy},
         {kTrayMessage, OnTrayIcon},
+        {WM_COPYDATA, OnCopyData},
+        {kNextHandOverMessage, OnNextHandOver},
     };
     return table;
 }

@@ -5,7 +5,8 @@
 //
 // Contracts with the outside: the window carries the VonuMainWindow property (a second
 // instance, the native messaging host and the setup program find it by it); the Exit
-// command (57665) closes the program, also when posted from another process. Closing hides
+// command (57665) closes the program, also when posted from another process; a copy-data
+// message with a hand-over record passes it a browser download (ui/hand_overs.h). Closing hides
 // the window to the notification area when MinToTray is on and the icon exists; otherwise,
 // and when Windows ends the session, every download is stopped and the list saved.
 #pragma once

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -16,6 +17,7 @@
 #include "model/download_types.h"
 #include "ui/command_rules.h"
 #include "ui/download_list.h"
+#include "ui/hand_over_record.h"
 #include "ui/gdi_handles.h"
 #include "ui/status_bar.h"
 
@@ -53,6 +55,9 @@ struct MainWindow {
     // The download the open New Download dialog shows, 0 when none: not confirmed yet, so an
     // exit meanwhile removes it before the list is saved.
     int32_t unconfirmedDownload = 0;
+
+    // Browser hand-overs waiting for the add-from-address flow, oldest first (ui/hand_overs.h).
+    std::deque<HandOver> pendingHandOvers;
 
     bool trayIconPresent = false;
     bool exiting = false;

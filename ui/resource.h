@@ -6,6 +6,16 @@
 #define IDC_DELETE_TEXT 201
 #define IDC_DELETE_FILES 202
 
+// The browser integration dialog (ui/browser.rc): row n (0 Chrome, 1 Edge, 2 Firefox,
+// 3 Brave) has its label IDC_BI_LABEL + n, status line IDC_BI_STATUS + n and button
+// IDC_BI_ADD + n; "Close" is IDCANCEL.
+#define IDD_BROWSER_INTEGRATION 224
+#define IDC_BI_LABEL 1280
+#define IDC_BI_STATUS 1290
+#define IDC_BI_ADD 1300
+#define IDC_BI_REPAIR 1310
+#define IDC_BI_NOTE 1311
+
 // The progress window ("Download") and the completion window (ui/progress.rc): 500-699.
 #define IDD_PROGRESS 500
 #define IDC_PROGRESS_ADDRESS 501

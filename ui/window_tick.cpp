@@ -8,6 +8,7 @@
 #include "model/data_folder.h"
 #include "model/list_file.h"
 #include "ui/completion_window.h"
+#include "ui/hand_overs.h"
 #include "ui/manager_tick_hook.h"
 #include "ui/progress_windows.h"
 #include "ui/tray_icon.h"
@@ -59,8 +60,8 @@ void WindowTick(MainWindow& w) {
     HandleCompleted(w, m.TakeCompleted());
     HandleFinishedQueues(w, m.TakeFinishedQueues());
     if (!IsWindow(w.window)) return;
-    // Link hand-overs and the update offer join this sequence with the browser integration
-    // and the updater.
+    PostNextHandOver(w);
+    // The update offer joins this sequence with the updater.
     // The list saver writes list.ini every two seconds; without one, this thread does.
     if (++w.tickCounter % 8 == 0 && !w.listSaver) (void)SaveList(m, w.dataFolder, false);
 }

@@ -1,6 +1,7 @@
 // The main window's 250 ms tick, in this order: the manager tick, a list refresh, the
-// downloads completed since the last tick, the queues that finished, and every eighth tick
-// a save of the list when it changed.
+// downloads completed since the last tick, the queues that finished, the next waiting
+// browser hand-over when no modal dialog is open, and every eighth tick a save of the list
+// when it changed.
 #pragma once
 
 #include "ui/main_window_state.h"
