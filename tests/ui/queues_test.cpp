@@ -108,14 +108,18 @@ protected:
         vonu_ = Process();
         window_ = nullptr;
     }
-    // Posts the Exit command as the setup program does and expects a clean end.
-    void ExitFromOutside() {
-        PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
+    // The program ends by itself within the time, with exit code 0.
+    void ExpectEnds(DWORD milliseconds, const char* why) {
         DWORD code = 1;
-        ASSERT_TRUE(vonu_.WaitExit(15000, &code)) << "the program ends";
+        ASSERT_TRUE(vonu_.WaitExit(milliseconds, &code)) << why;
         EXPECT_EQ(code, 0u);
         vonu_ = Process();
         window_ = nullptr;
+    }
+    // Posts the Exit command as the setup program does.
+    void ExitFromOutside() {
+        PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
+        ExpectEnds(15000, "the program ends");
     }
 
     HWND Dialog(const std::wstring& title, DWORD ms = 10000) {
@@ -329,11 +333,7 @@ TEST_F(QueuesTest, ExitEndActionEndsTheProgramWhenTheQueuesLastDownloadCompletes
                               Queue(1, L"Default queue", L"After=1\r\n");
     ASSERT_NO_FATAL_FAILURE(Start(list, 1));
     PostMessageW(window_, WM_COMMAND, ID_QUEUES_START, 0);
-    DWORD code = 1;
-    ASSERT_TRUE(vonu_.WaitExit(30000, &code)) << "the queue's end action ends the program";
-    EXPECT_EQ(code, 0u);
-    vonu_ = Process();
-    window_ = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ExpectEnds(30000, "the queue's end action ends the program"));
     EXPECT_EQ(IniValue(SavedList(), L"D1", L"State"), L"3") << "saved as Complete";
     EXPECT_EQ(ReadBytes(target).size(), 1000u);
 }
@@ -393,11 +393,7 @@ TEST_F(QueuesTest, TurnOffAsksOnceAndOnlyTurnsOffWhenAnswered) {
     Sleep(1000);
     ASSERT_NO_FATAL_FAILURE(startNight());
     ClickItem(Countdowns().front(), IDC_TURN_OFF_NOW);
-    DWORD code = 1;
-    ASSERT_TRUE(vonu_.WaitExit(20000, &code)) << "the program ends after the request";
-    EXPECT_EQ(code, 0u);
-    vonu_ = Process();
-    window_ = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ExpectEnds(20000, "the program ends after the request"));
     const std::string request = ReadBytes(record_);
     EXPECT_EQ(request, "flags=" + std::to_string(EWX_SHUTDOWN | EWX_POWEROFF) +
                            " reason=" + std::to_string(SHTDN_REASON_FLAG_PLANNED) + "\r\n");
