@@ -98,17 +98,6 @@ void CloseForExit(MainWindow& w) {
     PostMessageW(w.window, WM_CLOSE, 0, 0);
 }
 
-// Every queue stops, every download is cancelled and its threads joined, and the list is
-// saved. Runs once: at close, when Windows ends the session, or before turning it off.
-void ShutDownMainWindowModel(MainWindow& w) {
-    if (w.shutDown) return;
-    w.shutDown = true;
-    KillTimer(w.window, kTickTimer);
-    w.listSaver.reset();
-    if (w.unconfirmedDownload) RemoveDownload(Manager(), std::exchange(w.unconfirmedDownload, 0), false);
-    (void)StopEverything(Manager(), w.dataFolder);
-}
-
 bool MainWindowStillOpen(HWND window, const MainWindow& w) { return IsWindow(window) && MainWindowOf(window) == &w; }
 
 void ShowMainWindowBalloon(MainWindow& w, const std::wstring& title, const std::wstring& text) {
@@ -118,6 +107,17 @@ void ShowMainWindowBalloon(MainWindow& w, const std::wstring& title, const std::
 namespace {
 
 constexpr wchar_t kClassName[] = L"VonuMainFrame";
+
+// Every queue stops, every download is cancelled and its threads joined, and the list is
+// saved. Runs once: at close, when Windows ends the session, or before turning it off.
+void ShutDownModel(MainWindow& w) {
+    if (w.shutDown) return;
+    w.shutDown = true;
+    KillTimer(w.window, kTickTimer);
+    w.listSaver.reset();
+    if (w.unconfirmedDownload) RemoveDownload(Manager(), std::exchange(w.unconfirmedDownload, 0), false);
+    (void)StopEverything(Manager(), w.dataFolder);
+}
 
 HFONT MessageFont() {
     NONCLIENTMETRICSW metrics{};
@@ -309,7 +309,7 @@ LRESULT OnInitMenuPopup(MainWindow& w, WPARAM wParam, LPARAM) {
 LRESULT OnClose(MainWindow& w, WPARAM, LPARAM) {
     if (w.exiting || !Manager().MinToTray || !w.trayIconPresent) {
         CloseAllProgressWindows(w);
-        ShutDownMainWindowModel(w);
+        ShutDownModel(w);
         DestroyWindow(w.window);
         return 0;
     }
@@ -325,7 +325,7 @@ LRESULT OnClose(MainWindow& w, WPARAM, LPARAM) {
 LRESULT OnQueryEndSession(MainWindow&, WPARAM, LPARAM) { return TRUE; }
 
 LRESULT OnEndSession(MainWindow& w, WPARAM wParam, LPARAM) {
-    if (wParam) ShutDownMainWindowModel(w);  // Windows may end the process as soon as this returns
+    if (wParam) ShutDownModel(w);  // Windows may end the process as soon as this returns
     return 0;
 }
 
@@ -335,7 +335,7 @@ LRESULT OnDestroy(MainWindow& w, WPARAM, LPARAM) {
     w.trayIconPresent = false;
     CloseAllProgressWindows(w);  // they call back into this window's state as they close
     CloseModelessDialogs();      // completion windows: a ticked box is saved as they go
-    ShutDownMainWindowModel(w);
+    ShutDownModel(w);
     PostQuitMessage(0);
     return 0;
 }
@@ -458,6 +458,8 @@ HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder) {
     // On failure WM_NCDESTROY has already freed the state.
     return window;
 }
+
+void ShutDownMainWindowModel(MainWindow& w) { ShutDownModel(w); }
 
 void ShowUpdateInstalledBalloon(HWND mainWindow) {
     if (MainWindow* w = MainWindowOf(mainWindow))
