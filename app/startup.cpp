@@ -85,7 +85,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
         ShowWindow(session.mainWindow, SW_SHOW);
         UpdateWindow(session.mainWindow);
     }
-    // "/updated" shows its balloon on the notification-area icon; without the icon, nothing.
+    if (args.updated) ShowUpdateInstalledBalloon(session.mainWindow);  // needs the icon, made by now
     return true;
 }
 

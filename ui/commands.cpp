@@ -27,7 +27,9 @@
 #include "ui/manager_tick_hook.h"
 #include "ui/product_site.h"
 #include "ui/progress_windows.h"
+#include "ui/new_queue_dialog.h"
 #include "ui/properties_dialog.h"
+#include "ui/scheduler_dialog.h"
 #include "ui/toolbar.h"
 #include "ui/view_nodes.h"
 #include "ui/view_tree.h"
@@ -161,6 +163,24 @@ bool LimiterAvailable(const MainWindow&) { return Manager().SpeedLimitKB > 0; }
 void StartCommandQueue(MainWindow& w) { StartQueue(Manager(), CommandQueueId(w.currentNode)); }
 void StopCommandQueue(MainWindow& w) { StopQueue(Manager(), CommandQueueId(w.currentNode)); }
 
+// Both dialogs run a loop in which an Exit can free `w`; the tray menu reaches a window that
+// another dialog has disabled, and one modal dialog at a time is enough.
+void Scheduler(MainWindow& w) {
+    if (!IsWindowEnabled(w.window)) return;
+    const HWND window = w.window;
+    ShowScheduler(window, w.dataFolder, CommandQueueId(w.currentNode));
+    if (MainWindowStillOpen(window, w)) RebuildQueues(w);
+}
+
+void NewQueue(MainWindow& w) {
+    if (!IsWindowEnabled(w.window)) return;
+    const HWND window = w.window;
+    const std::optional<std::wstring> name = AskNewQueueName(window);
+    if (!name || !MainWindowStillOpen(window, w)) return;
+    AddQueue(Manager(), *name);
+    RebuildQueues(w);
+}
+
 void DeleteCurrentQueue(MainWindow& w) {
     if (!IsQueueNode(w.currentNode) || w.currentNode == kNodeDefaultQueue) return;
     if (ShowMessageBox(w.window, L"Delete this queue?\nIts files move to the default queue.", L"Delete queue",
@@ -259,8 +279,8 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_DOWNLOADS_OPTIONS, {}},
         {ID_QUEUES_START, {StartCommandQueue, ByRule<CanStartQueue>}},
         {ID_QUEUES_STOP, {StopCommandQueue, ByRule<CanStopQueue>}},
-        {ID_QUEUES_SCHEDULER, {}},
-        {ID_QUEUES_NEW, {}},
+        {ID_QUEUES_SCHEDULER, {Scheduler, Always}},
+        {ID_QUEUES_NEW, {NewQueue, Always}},
         {ID_QUEUES_DELETE, {DeleteCurrentQueue, ByRule<CanDeleteQueue>}},
         {ID_HELP_UPDATES, {}},
         {ID_HELP_SUPPORT, {SupportPage, Always}},
@@ -309,13 +329,19 @@ HMENU ListMenu(const MainWindow& w) {
     return menu;
 }
 
-void Track(MainWindow& w, HMENU menu, POINT screen) {
+// With a gate, the gate is open for as long as the menu shows (ui/tray_icon.h).
+void Track(MainWindow& w, HMENU menu, POINT screen, TrayMenuGate* gate = nullptr) {
     LocalizeMenu(menu);
     UpdateMenuItems(w, menu);
     UINT flags = TPM_RETURNCMD | TPM_RIGHTBUTTON;
     if (IsArabicInterface()) flags |= TPM_LAYOUTRTL;
-    const int chosen = TrackPopupMenu(menu, flags, screen.x, screen.y, 0, w.window, nullptr);
+    if (gate) gate->open = true;
+    // The menu's loop runs ticks and messages: an Exit from outside can free `w` meanwhile.
+    const HWND window = w.window;
+    const int chosen = TrackPopupMenu(menu, flags, screen.x, screen.y, 0, window, nullptr);
     DestroyMenu(menu);
+    if (!MainWindowStillOpen(window, w)) return;
+    if (gate) *gate = {false, GetTickCount64()};
     PostMessageW(w.window, WM_NULL, 0, 0);
     if (chosen) RunCommand(w, chosen);
 }
@@ -412,7 +438,7 @@ void ShowTrayMenu(MainWindow& w) {
     SetForegroundWindow(w.window);
     POINT cursor;
     GetCursorPos(&cursor);
-    Track(w, menu, cursor);
+    Track(w, menu, cursor, &w.trayMenu);
 }
 
 }  // namespace vonu

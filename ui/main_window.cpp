@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "l10n/localization.h"
+#include "l10n/text_format.h"
 #include "ui/localize_window.h"
 #include "ui/resource.h"
 #include "ui/main_window_search.h"
@@ -18,6 +19,7 @@
 #include "model/categories.h"
 #include "model/data_folder.h"
 #include "model/download_manager.h"
+#include "model/version.h"
 #include "ui/commands.h"
 #include "ui/hand_overs.h"
 #include "ui/icon_painter.h"
@@ -96,12 +98,18 @@ void CloseForExit(MainWindow& w) {
     PostMessageW(w.window, WM_CLOSE, 0, 0);
 }
 
+bool MainWindowStillOpen(HWND window, const MainWindow& w) { return IsWindow(window) && MainWindowOf(window) == &w; }
+
+void ShowMainWindowBalloon(MainWindow& w, const std::wstring& title, const std::wstring& text) {
+    if (w.trayIconPresent) ShowTrayBalloon(w.window, title, text);
+}
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"VonuMainFrame";
 
 // Every queue stops, every download is cancelled and its threads joined, and the list is
-// saved. Runs once: at close, or when Windows ends the session.
+// saved. Runs once: at close, when Windows ends the session, or before turning it off.
 void ShutDownModel(MainWindow& w) {
     if (w.shutDown) return;
     w.shutDown = true;
@@ -342,7 +350,7 @@ LRESULT OnTrayIcon(MainWindow& w, WPARAM, LPARAM lParam) {
             break;
         case WM_RBUTTONUP:
         case WM_CONTEXTMENU:
-            ShowTrayMenu(w);
+            if (w.trayMenu.MayOpen(GetTickCount64())) ShowTrayMenu(w);
             break;
     }
     return 0;
@@ -449,6 +457,14 @@ HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder) {
                                   CW_USEDEFAULT, width, height, nullptr, nullptr, instance, state);
     // On failure WM_NCDESTROY has already freed the state.
     return window;
+}
+
+void ShutDownMainWindowModel(MainWindow& w) { ShutDownModel(w); }
+
+void ShowUpdateInstalledBalloon(HWND mainWindow) {
+    if (MainWindow* w = MainWindowOf(mainWindow))
+        ShowMainWindowBalloon(*w, Translate(L"Update installed"),
+                              FormatText(Translate(L"Vonu is now on version %s."), kVersion));
 }
 
 void RunWindowTick(HWND mainWindow) {

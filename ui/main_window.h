@@ -22,6 +22,10 @@ namespace vonu {
 HWND CreateMainWindow(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder);
 
+// "Update installed" on the notification-area icon, for a start with "/updated"; nothing
+// when the icon could not be added.
+void ShowUpdateInstalledBalloon(HWND mainWindow);
+
 // One window tick, as timer 1 runs it (for the benchmark).
 void RunWindowTick(HWND mainWindow);
 

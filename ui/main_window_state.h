@@ -20,6 +20,7 @@
 #include "ui/hand_over_record.h"
 #include "ui/gdi_handles.h"
 #include "ui/status_bar.h"
+#include "ui/tray_icon.h"
 
 namespace vonu {
 
@@ -60,6 +61,10 @@ struct MainWindow {
     std::deque<HandOver> pendingHandOvers;
 
     bool trayIconPresent = false;
+    TrayMenuGate trayMenu;  // one right click, one tray menu
+    // A queue's end action is asking (the turn-off countdown is open): the ticks inside its
+    // loop leave further finished-queue events in the model until it is answered.
+    bool endActionRunning = false;
     bool exiting = false;
     bool closeBalloonShown = false;
     std::wstring lastTooltip;
@@ -84,5 +89,13 @@ void RebuildCategories(MainWindow& w);
 void RebuildQueues(MainWindow& w);
 void BringMainWindowForward(MainWindow& w);
 void CloseForExit(MainWindow& w);  // sets the exiting flag and closes the window
+// The close path's stop: the timer and the timed save end, then every queue and download
+// stops and the list is saved. Once per window; later calls do nothing.
+void ShutDownMainWindowModel(MainWindow& w);
+// After a modal dialog returns: false when an Exit destroyed the window (and freed `w`)
+// while the dialog ran, so nothing of `w` may be touched.
+bool MainWindowStillOpen(HWND window, const MainWindow& w);
+// A balloon on the notification-area icon; nothing when the icon does not exist.
+void ShowMainWindowBalloon(MainWindow& w, const std::wstring& title, const std::wstring& text);
 
 }  // namespace vonu

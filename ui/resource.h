@@ -73,6 +73,30 @@
 #define IDC_PR_OPEN 361
 #define IDC_PR_OPEN_WITH 362
 #define IDC_PR_OPEN_FOLDER 363
+// The Scheduler, New queue and the turn-off countdown (ui/queues.rc): 700-799.
+#define IDD_SCHEDULER 700
+#define IDC_SCH_QUEUES 701
+#define IDC_SCH_NEW 702
+#define IDC_SCH_DELETE 703
+#define IDC_SCH_NAME 704
+#define IDC_SCH_STATUS 705
+#define IDC_SCH_START_ON 706
+#define IDC_SCH_START_TIME 707
+#define IDC_SCH_ONCE 708
+#define IDC_SCH_DAILY 709
+#define IDC_SCH_DAY_FIRST 710  // Sun; Mon to Sat follow as 711-716
+#define IDC_SCH_STOP_ON 717
+#define IDC_SCH_STOP_TIME 718
+#define IDC_SCH_MAX_ACTIVE 719
+#define IDC_SCH_AFTER 720
+#define IDC_SCH_START_NOW 721
+#define IDC_SCH_STOP 722
+#define IDC_SCH_APPLY 723  // "Close" is IDCANCEL, so Escape and the close box close too
+#define IDD_NEW_QUEUE 740
+#define IDC_NQ_NAME 741
+#define IDD_TURN_OFF 760
+#define IDC_TURN_OFF_TEXT 761
+#define IDC_TURN_OFF_NOW 762
 
 // Main window commands: menus, context menus, toolbar, keyboard and tray menu all send
 // these as WM_COMMAND to the main window.

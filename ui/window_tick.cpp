@@ -11,7 +11,9 @@
 #include "ui/hand_overs.h"
 #include "ui/manager_tick_hook.h"
 #include "ui/progress_windows.h"
+#include "ui/system_shutdown.h"
 #include "ui/tray_icon.h"
+#include "ui/turn_off_countdown.h"
 
 namespace vonu {
 namespace {
@@ -34,20 +36,43 @@ void HandleCompleted(MainWindow& w, const std::vector<int32_t>& ids) {
     }
 }
 
-void HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& events) {
+// The end actions of the queues that ran out of work, in order. "Exit Vonu" and a turn-off
+// end the program and leave the remaining events alone. A turn-off asks first with the
+// countdown; while it is open, the ticks of its loop keep new events in the model, and a
+// cancelled countdown is the answer for the other turn-off events of the same batch (one
+// countdown per batch). False when the window was destroyed meanwhile (an Exit from outside):
+// `w` is freed then.
+bool HandleFinishedQueues(MainWindow& w, const std::vector<QueueFinishedEvent>& events) {
+    const HWND window = w.window;
+    bool turnOffCancelled = false;
     for (const QueueFinishedEvent& e : events) {
         if (e.after == static_cast<int32_t>(QueueEndAction::ExitProgram)) {
             CloseForExit(w);
-            return;  // the remaining events are not acted on
+            return true;
         }
-        // QueueEndAction::TurnOff needs the 30-second countdown window, which is not part of
-        // the program yet: until it is, such a queue ends like one that does nothing.
+        if (e.after == static_cast<int32_t>(QueueEndAction::TurnOff)) {
+            if (turnOffCancelled) continue;
+            w.endActionRunning = true;
+            const bool turnOff = AskTurnOffCountdown(window);
+            if (!MainWindowStillOpen(window, w)) return false;
+            w.endActionRunning = false;
+            if (!turnOff) {
+                turnOffCancelled = true;
+                continue;
+            }
+            // The close path's stop, timer first: no tick may start a download after the save.
+            ShutDownMainWindowModel(w);
+            (void)RequestSystemShutdown(kTurnOffFlags, kTurnOffReason);  // refused: the program ends anyway
+            CloseForExit(w);
+            return true;
+        }
         if (w.trayIconPresent && !IsWindowVisible(w.window)) {
             const std::wstring name = Translate(e.queueName.c_str());
             ShowTrayBalloon(w.window, Translate(L"Queue finished"),
                             FormatText(Translate(L"%s has no more files to download"), name.c_str()));
         }
     }
+    return true;
 }
 
 }  // namespace
@@ -58,7 +83,7 @@ void WindowTick(MainWindow& w) {
     (void)SaveListIfAsked(m, w.dataFolder);  // the queue runner may have started downloads
     RefreshList(w);
     HandleCompleted(w, m.TakeCompleted());
-    HandleFinishedQueues(w, m.TakeFinishedQueues());
+    if (!w.endActionRunning && !HandleFinishedQueues(w, m.TakeFinishedQueues())) return;
     if (!IsWindow(w.window)) return;
     PostNextHandOver(w);
     // The update offer joins this sequence with the updater.

@@ -37,8 +37,12 @@ void Process::Kill() {
 
 std::wstring VonuExePath() { return ProgramFolder() + L"\\Vonu.exe"; }
 
-Process StartVonu(const std::wstring& arguments) {
-    std::wstring line = L"\"" + VonuExePath() + L"\"";
+std::wstring TurnOffStandInPath() { return ProgramFolder() + L"\\VonuTurnOffStandIn.exe"; }
+
+Process StartVonu(const std::wstring& arguments) { return StartProgram(VonuExePath(), arguments); }
+
+Process StartProgram(const std::wstring& exePath, const std::wstring& arguments) {
+    std::wstring line = L"\"" + exePath + L"\"";
     if (!arguments.empty()) line += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;

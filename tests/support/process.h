@@ -32,6 +32,10 @@ private:
 
 std::wstring VonuExePath();
 Process StartVonu(const std::wstring& arguments);
+// Vonu.exe built with the shutdown request's stand-in (support/shutdown_standin.cpp), for the
+// tests of the "Turn off computer" end action; it records to VONU_SHUTDOWN_RECORD.
+std::wstring TurnOffStandInPath();
+Process StartProgram(const std::wstring& exePath, const std::wstring& arguments);
 
 // Top-level windows carrying the VonuMainWindow property, of any process or of `pid`.
 std::vector<HWND> MainWindows(DWORD pid = 0);

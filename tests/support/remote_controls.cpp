@@ -56,6 +56,26 @@ HWND ChildOfClass(HWND parent, const wchar_t* className) {
     return nullptr;
 }
 
+int TimePickerMinute(HWND picker) {
+    RemoteBuffer buffer(picker, sizeof(SYSTEMTIME));
+    if (SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(buffer.at(0))) != GDT_VALID) return -1;
+    SYSTEMTIME t{};
+    if (!buffer.Read(0, &t, sizeof t)) return -1;
+    return t.wHour * 60 + t.wMinute;
+}
+
+bool SetTimePickerMinute(HWND picker, int minute) {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    t.wHour = static_cast<WORD>(minute / 60);
+    t.wMinute = static_cast<WORD>(minute % 60);
+    t.wSecond = 0;
+    t.wMilliseconds = 0;
+    RemoteBuffer buffer(picker, sizeof t);
+    return buffer.Write(0, &t, sizeof t) &&
+           SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(buffer.at(0))) != 0;
+}
+
 int ListViewRowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
 
 std::wstring ListViewText(HWND list, int row, int column) {

@@ -36,6 +36,11 @@ std::wstring ListViewHeaderText(HWND list, int column);
 
 std::wstring StatusBarText(HWND bar, int pane);
 
+// A date-time picker's time as hour * 60 + minute (DTM_GETSYSTEMTIME), -1 when it has none;
+// setting one keeps today's date and sets the seconds to 0 (DTM_SETSYSTEMTIME).
+int TimePickerMinute(HWND picker);
+bool SetTimePickerMinute(HWND picker, int minute);
+
 // Tree items: roots in order, children of an item in order, an item's text.
 std::vector<HTREEITEM> TreeRoots(HWND tree);
 std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item);

@@ -37,3 +37,26 @@ shoot_when_ready() {
   fi
   echo "$picture (${place:+$place, }$colours colours)"
 }
+
+# shoot_dialog_steps TOOL OUT_DIR PREFIX STEP...
+# For English and Arabic: runs TOOL (LANG FOLDER) under Wine and takes OUT_DIR/PREFIX-LANG-STEP.png
+# for each step as the tool holds it up; fails when a picture could not be taken or the tool
+# says a dialog had the wrong direction.
+shoot_dialog_steps() {
+  local tool=$1 out=$2 prefix=$3 lang flags pid step status
+  shift 3
+  for lang in en ar; do
+    flags="$out/$prefix-$lang-flags"
+    rm -rf "$flags"
+    mkdir -p "$flags"
+    wine "$tool" "$lang" "$(windows_path "$flags")" &
+    pid=$!
+    for step in "$@"; do
+      shoot_when_ready $pid "$flags/$step.ready" "$flags/$step.done" "$out/$prefix-$lang-$step.png" || return 1
+    done
+    status=0
+    wait $pid || status=$?
+    rm -rf "$flags"
+    [[ $status -eq 0 ]] || { echo "$lang: a dialog had the wrong direction (exit $status)" >&2; return 1; }
+  done
+}

@@ -12,17 +12,4 @@ mkdir -p "$out"
 . "$(dirname "$0")/../support/screenshots.sh"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-for lang in en ar; do
-  flags="$out/newdl-$lang-flags"
-  rm -rf "$flags"
-  mkdir -p "$flags"
-  wine "$tool" "$lang" "$(windows_path "$flags")" &
-  pid=$!
-  for step in address new chooser duplicate properties; do
-    shoot_when_ready $pid "$flags/$step.ready" "$flags/$step.done" "$out/newdl-$lang-$step.png" || exit 1
-  done
-  status=0
-  wait $pid || status=$?
-  rm -rf "$flags"
-  [[ $status -eq 0 ]] || { echo "$lang: a dialog had the wrong direction (exit $status)" >&2; exit 1; }
-done
+shoot_dialog_steps "$tool" "$out" newdl address new chooser duplicate properties
