@@ -25,7 +25,14 @@
 #include "model/download_manager.h"
 #include "model/settings.h"
 #include "ui/browser_dialog.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
+#include "model/version.h"
 #include "ui/main_window.h"
+#include "ui/tray_icon.h"
+#include "ui/updater_hooks.h"
+#include "update/update_check.h"
+#include "update/update_install.h"
 
 namespace vonu {
 
@@ -63,6 +70,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     OpenHttpSession();        // from the proxy settings just loaded
     SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
     SetTransferWorker(RunTransfer);             // before anything can start a download
+    SetUpdaterHooks({StartUpdateCheck, DownloadUpdateFile, SwapAndRestart, OldProgramPath});
 
     RegisterHosts();  // every start: a moved or updated installation heals itself
     SetHostRegistration(RegisterHosts);  // "Repair connection" runs it again
@@ -86,15 +94,21 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
         UpdateWindow(session.mainWindow);
     }
     // "/updated" shows its balloon on the notification-area icon; without the icon, nothing.
+    if (args.updated && MainWindowHasTrayIcon(session.mainWindow))
+        ShowTrayBalloon(session.mainWindow, Translate(L"Update installed"),
+                        FormatText(Translate(L"Vonu is now on version %s."), kVersion));
     return true;
 }
 
 void ExitApp(AppSession& session) {
+    EndUpdateCheck();    // its thread uses the manager and the HTTP session
     CloseHttpSession();  // every download's threads have ended by now
     session.gdiplus.End();
     session.ole.End();
     session.com.End();
-    session.instanceMutex.reset();  // releases a waiting "/restart" instance
+    // A "/restart" instance waits on the mutex itself: release it, then close it.
+    if (session.instanceMutex) ReleaseMutex(session.instanceMutex.get());
+    session.instanceMutex.reset();
 }
 
 }  // namespace vonu

@@ -22,6 +22,9 @@ namespace vonu {
 HWND CreateMainWindow(HINSTANCE instance);
 HWND CreateMainWindow(HINSTANCE instance, const std::wstring& dataFolder);
 
+// The window's notification-area icon was added (balloons can be shown on it).
+bool MainWindowHasTrayIcon(HWND mainWindow);
+
 // One window tick, as timer 1 runs it (for the benchmark).
 void RunWindowTick(HWND mainWindow);
 

@@ -12,6 +12,7 @@
 #include "ui/manager_tick_hook.h"
 #include "ui/progress_windows.h"
 #include "ui/tray_icon.h"
+#include "ui/update_offer.h"
 
 namespace vonu {
 namespace {
@@ -61,7 +62,9 @@ void WindowTick(MainWindow& w) {
     HandleFinishedQueues(w, m.TakeFinishedQueues());
     if (!IsWindow(w.window)) return;
     PostNextHandOver(w);
-    // The update offer joins this sequence with the updater.
+    const HWND window = w.window;
+    ShowPendingUpdateWhenFree(w);  // a modal dialog whose loop runs ticks: `w` may be gone after
+    if (!IsWindow(window) || MainWindowOf(window) != &w) return;
     // The list saver writes list.ini every two seconds; without one, this thread does.
     if (++w.tickCounter % 8 == 0 && !w.listSaver) (void)SaveList(m, w.dataFolder, false);
 }
