@@ -5,7 +5,11 @@
 namespace vonu {
 
 std::optional<KernelHandle> AcquireSingleInstance(bool waitForExit) {
-    return AcquireSingleInstance(kSingleInstanceMutex, waitForExit, kRestartWaitMilliseconds);
+    std::optional<KernelHandle> mutex = AcquireSingleInstance(kSingleInstanceMutex, waitForExit, kRestartWaitMilliseconds);
+    if (!mutex) {
+        if (HWND running = FindMainWindow()) BringForward(running);
+    }
+    return mutex;
 }
 
 std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit, DWORD waitMilliseconds) {
@@ -18,8 +22,6 @@ std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool wait
         const DWORD waited = WaitForSingleObject(mutex.get(), waitMilliseconds);
         if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
     }
-    mutex.reset();
-    if (HWND running = FindMainWindow()) BringForward(running);
     return std::nullopt;
 }
 

@@ -22,7 +22,8 @@ inline constexpr DWORD kRestartWaitMilliseconds = 120 * 1000;
 // ending; a mutex its owner left without releasing (abandoned) is taken as well.
 std::optional<KernelHandle> AcquireSingleInstance(bool waitForExit);
 
-// The same for any mutex name and wait (waitMilliseconds is used only with waitForExit).
+// The same for any mutex name and wait (waitMilliseconds is used only with waitForExit),
+// without bringing any window forward.
 std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit, DWORD waitMilliseconds);
 
 }  // namespace vonu

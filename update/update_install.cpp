@@ -124,7 +124,6 @@ bool SwapProgramFile(const std::wstring& exePath, const std::wstring& newFile, c
     }
     file.reset();
     if (started) return true;
-    DeleteFileW(exePath.c_str());
     PutBack(oldPath, exePath);
     return false;
 }
