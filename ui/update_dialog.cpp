@@ -305,9 +305,12 @@ INT_PTR CALLBACK UpdateDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 std::wstring UpdateNotesText(const std::vector<std::wstring>& notes) {
     bool anyText = false;
     std::wstring text;
+    // In Arabic each line starts with a right-to-left mark, so its bullet stands at the
+    // line's right, where an Arabic reader starts.
+    const std::wstring bullet = IsArabicInterface() ? L"\u200F\u2022  " : L"\u2022  ";
     for (const std::wstring& line : notes) {
         anyText = anyText || !line.empty();
-        text += L"\u2022  " + line + L"\r\n";
+        text += bullet + line + L"\r\n";
     }
     return anyText ? text : std::wstring(Translate(L"Fixes and improvements."));
 }

@@ -31,8 +31,9 @@ bool ShowUpdateDialog(HWND owner, const UpdateResult& offer, const std::wstring&
 // joined) and ends it. False when no update dialog is open.
 bool EndUpdateDialogForExit();
 
-// The notes as the dialog shows them: each line as U+2022, two spaces, the line, CR LF; the
-// translated "Fixes and improvements." when there are none or they are all empty.
+// The notes as the dialog shows them: each line as U+2022, two spaces, the line, CR LF (in
+// the Arabic interface after a right-to-left mark); the translated "Fixes and improvements."
+// when there are none or they are all empty.
 std::wstring UpdateNotesText(const std::vector<std::wstring>& notes);
 
 // The release page is offered only as an http:// or https:// address: `page` is not
