@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <string>
 
@@ -164,6 +165,42 @@ TEST_F(UpdateGui, OffersDownloadsSwapsAndRestartsAsTheNewBuild) {
     EXPECT_TRUE(WaitUntil(45000, [&] { return !FileExists(app_.File(L"Vonu.old.exe")); }));
     EXPECT_TRUE(ExitVonu(next, restarted, &code));
     EXPECT_EQ(code, 0u);
+}
+
+// The daily check, 20 s after a start in the notification area: the offer waits behind a
+// balloon, and once the window is brought forward (the balloon clicked) the next tick shows
+// the dialog.
+TEST_F(UpdateGui, TheDailyCheckOffersAnUpdateWithABalloonWhileTheWindowIsHidden) {
+    Describe(Signed(L"newbuild", ServedUrl(L"Vonu-new.exe")));
+    SeedVonuData(L"", L"Language=en\r\nUpdateUrl=" + ServedUrl(L"update.json") +
+                          L"\r\nCheckUpdates=1\r\nLastUpdateCheck=0\r\nMinToTray=1\r\n");
+    std::wstring line = L"\"" + exe_ + L"\" /tray";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    vonu_ = Process(pi);
+    window_ = WaitForMainWindow(vonu_.id(), kStartTime);
+    ASSERT_NE(window_, nullptr);
+    const ULONGLONG started = GetTickCount64();
+    bool balloon = WaitUntil(45000, [&] {
+        for (const ShownBalloon& b : ShownBalloons())
+            if (b.text == L"Version 9.0.0 is ready. Click here to see what's new.") return true;
+        return false;
+    });
+    ASSERT_TRUE(balloon) << "the offer's balloon";
+    EXPECT_GE(GetTickCount64() - started, 15000u) << "the first check comes about 20 s after the start";
+    EXPECT_FALSE(IsWindowVisible(window_));
+    EXPECT_TRUE(TopWindows(vonu_.id(), L"#32770").empty()) << "no dialog while the window is hidden";
+    EXPECT_NE(Utf16FileText(SettingsPath(DataFolder())).find(L"LastUpdateCheck=1"), std::wstring::npos)
+        << "a successful check is remembered";
+
+    PostMessageW(window_, WM_APP + 1, 0, MAKELPARAM(NIN_BALLOONUSERCLICK, 1));  // the balloon clicked
+    HWND dialog = WaitForProcessDialog(vonu_.id(), kDialogTitle, 10000);
+    ASSERT_NE(dialog, nullptr) << "the next tick shows the pending offer";
+    EXPECT_EQ(ItemText(dialog, IDC_UPDATE_VERSIONS), L"Version 9.0.0 is ready. You have version 1.2.0.");
+    ClickItem(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitDialogGone(dialog));
 }
 
 TEST_F(UpdateGui, ASwapThatFailsPutsTheOldProgramBackAndItKeepsRunning) {

@@ -116,16 +116,27 @@ TEST_F(UpdateDownloadTest, ClosingTheRequestsStopsTheDownload) {
     bool ok = true;
     std::thread download([&] { ok = Download(offer); });
     ASSERT_TRUE(test::WaitUntilTrue(10000, [&] { return received.load() > 0; }));
+    // Closing the item's requests alone ends the fetch: the request is registered in the
+    // item the caller gave (the dialog's), so its Cancel can wake a read that waits for the
+    // server (at once on Windows; under Wine with the next piece).
     const auto began = std::chrono::steady_clock::now();
-    item->cancel = true;  // what the dialog's Cancel does
     CloseOpenRequests(*item);
     download.join();
     const auto took = std::chrono::steady_clock::now() - began;
     EXPECT_FALSE(ok);
-    EXPECT_EQ(error, L"Cancelled");
+    EXPECT_FALSE(error.empty());
     EXPECT_LT(took, std::chrono::seconds(5)) << "one trickle pause, not the whole body";
     EXPECT_EQ(contentLength.load(), 1048576);
     EXPECT_FALSE(FileExists(NewProgramPath(offer.version)));
+
+    // With the cancel flag set as well (the dialog sets both), the sentence is "Cancelled".
+    std::thread again([&] { ok = Download(offer); });
+    ASSERT_TRUE(test::WaitUntilTrue(10000, [&] { return received.load() > 0; }));
+    item->cancel = true;
+    CloseOpenRequests(*item);
+    again.join();
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(error, L"Cancelled");
 }
 
 // The swap on a copy of the scanner stand-in: "app.exe" is the running program, "new.exe"
