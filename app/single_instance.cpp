@@ -5,14 +5,16 @@
 namespace vonu {
 
 std::optional<KernelHandle> AcquireSingleInstance(bool waitForExit) {
-    std::optional<KernelHandle> mutex = AcquireSingleInstance(kSingleInstanceMutex, waitForExit, kRestartWaitMilliseconds);
+    std::optional<KernelHandle> mutex =
+        AcquireSingleInstance(kSingleInstanceMutex, waitForExit, kRestartWaitMilliseconds);
     if (!mutex) {
         if (HWND running = FindMainWindow()) BringForward(running);
     }
     return mutex;
 }
 
-std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit, DWORD waitMilliseconds) {
+std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit,
+                                                  DWORD waitMilliseconds) {
     KernelHandle mutex(CreateMutexW(nullptr, TRUE, name));
     // No mutex at all (the name is taken by another kind of object): run without one.
     if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) return mutex;

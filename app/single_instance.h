@@ -24,6 +24,7 @@ std::optional<KernelHandle> AcquireSingleInstance(bool waitForExit);
 
 // The same for any mutex name and wait (waitMilliseconds is used only with waitForExit),
 // without bringing any window forward.
-std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit, DWORD waitMilliseconds);
+std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit,
+                                                  DWORD waitMilliseconds);
 
 }  // namespace vonu

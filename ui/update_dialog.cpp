@@ -58,13 +58,19 @@ struct UpdateDialog {
 // The open dialog, for an exit that comes while it is open. User-interface thread only.
 HWND g_openDialog = nullptr;
 
-UpdateDialog* StateOf(HWND dialog) { return reinterpret_cast<UpdateDialog*>(GetWindowLongPtrW(dialog, DWLP_USER)); }
+UpdateDialog* StateOf(HWND dialog) {
+    return reinterpret_cast<UpdateDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+}
 
 HWND Item(const UpdateDialog& d, int id) { return GetDlgItem(d.dialog, id); }
 
-void SetItem(const UpdateDialog& d, int id, const std::wstring& text) { SetDlgItemTextW(d.dialog, id, text.c_str()); }
+void SetItem(const UpdateDialog& d, int id, const std::wstring& text) {
+    SetDlgItemTextW(d.dialog, id, text.c_str());
+}
 
-void ShowItem(const UpdateDialog& d, int id, bool visible) { ShowWindow(Item(d, id), visible ? SW_SHOW : SW_HIDE); }
+void ShowItem(const UpdateDialog& d, int id, bool visible) {
+    ShowWindow(Item(d, id), visible ? SW_SHOW : SW_HIDE);
+}
 
 void ShowBar(const UpdateDialog& d, int64_t total, int64_t done, bool complete) {
     DownloadSnapshot s;
@@ -74,7 +80,9 @@ void ShowBar(const UpdateDialog& d, int64_t total, int64_t done, bool complete) 
     UpdateProgressBar(Item(d, IDC_UPDATE_BAR), s, BarMode::WholeFile);
 }
 
-void StartProgressTimer(UpdateDialog& d) { SetTimer(d.dialog, kProgressTimer, kProgressMilliseconds, nullptr); }
+void StartProgressTimer(UpdateDialog& d) {
+    SetTimer(d.dialog, kProgressTimer, kProgressMilliseconds, nullptr);
+}
 void StopProgressTimer(UpdateDialog& d) { KillTimer(d.dialog, kProgressTimer); }
 
 void JoinDownload(UpdateDialog& d) {
@@ -117,10 +125,11 @@ bool AnyDownloadRunning() {
 void UpdateNow(UpdateDialog& d) {
     if (d.busy || !UpdaterInstalled()) return;
     if (AnyDownloadRunning() &&
-        ShowMessageBox(d.dialog,
-                       L"Vonu will restart to finish the update. Downloads in progress will stop, and you can "
-                       L"resume them after.",
-                       L"Update Vonu", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
+        ShowMessageBox(
+            d.dialog,
+            L"Vonu will restart to finish the update. Downloads in progress will stop, and you can "
+            L"resume them after.",
+            L"Update Vonu", MB_OKCANCEL | MB_ICONINFORMATION) != IDOK)
         return;
     JoinDownload(d);
     d.received = 0;
@@ -135,7 +144,8 @@ void UpdateNow(UpdateDialog& d) {
     const int32_t generation = ++d.generation;
     const HWND dialog = d.dialog;
     d.thread = std::thread([&d, dialog, generation] {
-        d.downloaded = Updater().downloadFile(d.offer, d.item, d.received, d.contentLength, d.downloadedFile, d.error);
+        d.downloaded =
+            Updater().downloadFile(d.offer, d.item, d.received, d.contentLength, d.downloadedFile, d.error);
         PostMessageW(dialog, kUpdateFinishedMessage, d.downloaded ? 1 : 0, generation);
     });
 }
@@ -179,9 +189,10 @@ void OnDownloadFinished(UpdateDialog& d, LPARAM generation) {
         DeleteFileW(d.downloadedFile.c_str());
         IdleForm(d);
         ShowItem(d, IDC_UPDATE_BAR, false);
-        SetItem(d, IDC_UPDATE_STATUS,
-                Translate(L"Vonu cannot replace its own file in this folder. Download the new version from the "
-                          L"website."));
+        SetItem(
+            d, IDC_UPDATE_STATUS,
+            Translate(L"Vonu cannot replace its own file in this folder. Download the new version from the "
+                      L"website."));
         return;
     }
     IdleForm(d);
@@ -207,9 +218,11 @@ void OnCancelButton(UpdateDialog& d) {
 void Fill(UpdateDialog& d) {
     HWND heading = Item(d, IDC_UPDATE_HEADING);
     d.headingFont.reset(DerivedFont(heading, 4, 3, 600));
-    if (d.headingFont) SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(d.headingFont.get()), FALSE);
+    if (d.headingFont)
+        SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(d.headingFont.get()), FALSE);
     SetItem(d, IDC_UPDATE_VERSIONS,
-            FormatText(Translate(L"Version %s is ready. You have version %s."), d.offer.version.c_str(), kVersion));
+            FormatText(Translate(L"Version %s is ready. You have version %s."), d.offer.version.c_str(),
+                       kVersion));
     SetItem(d, IDC_UPDATE_NOTES, UpdateNotesText(d.offer.notes));
     if (IsArabicInterface())
         SetWindowLongPtrW(Item(d, IDC_UPDATE_NOTES), GWL_EXSTYLE,
@@ -250,7 +263,8 @@ INT_PTR OnCommand(UpdateDialog& d, WPARAM wParam) {
 
 INT_PTR OnNotify(UpdateDialog& d, LPARAM lParam) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->idFrom != IDC_UPDATE_LINK || (header->code != NM_CLICK && header->code != NM_RETURN)) return FALSE;
+    if (header->idFrom != IDC_UPDATE_LINK || (header->code != NM_CLICK && header->code != NM_RETURN))
+        return FALSE;
     if (IsReleasePageAddress(d.offer.page))
         ShellExecuteW(d.dialog, L"open", d.offer.page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return TRUE;
@@ -325,7 +339,8 @@ bool ShowUpdateDialog(HWND owner, const UpdateResult& offer, const std::wstring&
     UpdateDialog d;
     d.offer = offer;
     d.settingsPath = settingsPath;
-    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_UPDATE), owner, UpdateDialogProc, reinterpret_cast<LPARAM>(&d));
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_UPDATE), owner, UpdateDialogProc,
+                    reinterpret_cast<LPARAM>(&d));
     // WM_DESTROY has joined the download thread; this is for a dialog that never opened.
     if (d.thread.joinable()) StopDownload(d);
     return d.exitRequested;

@@ -72,7 +72,8 @@ void HandleUpdateCheckAnswer(MainWindow& w, bool asked, std::unique_ptr<UpdateRe
     if (!result->ok) {
         if (!asked) return;
         const std::wstring text =
-            std::wstring(Translate(L"Vonu could not check for updates. Check your internet connection and try again.")) +
+            std::wstring(Translate(
+                L"Vonu could not check for updates. Check your internet connection and try again.")) +
             L"\n\n" + TranslateMessageText(result->error);
         ShowMessageBox(w.window, text.c_str(), L"Check for updates", MB_OK | MB_ICONWARNING);
         return;
@@ -82,7 +83,8 @@ void HandleUpdateCheckAnswer(MainWindow& w, bool asked, std::unique_ptr<UpdateRe
     SaveSettings(m, SettingsPath(w.dataFolder));
     if (CompareVersions(result->version, kVersion) <= 0) {
         if (asked) {
-            const std::wstring text = FormatText(Translate(L"You have the latest version of Vonu (%s)."), kVersion);
+            const std::wstring text =
+                FormatText(Translate(L"You have the latest version of Vonu (%s)."), kVersion);
             ShowMessageBox(w.window, text.c_str(), L"Check for updates", MB_OK | MB_ICONINFORMATION);
         }
         return;
@@ -93,8 +95,9 @@ void HandleUpdateCheckAnswer(MainWindow& w, bool asked, std::unique_ptr<UpdateRe
     if (Usable(w)) {
         ShowPendingUpdateWhenFree(w);  // otherwise the window tick shows it when the window is free
     } else if (w.trayIconPresent) {
-        ShowTrayBalloon(w.window, Translate(L"Vonu update"),
-                        FormatText(Translate(L"Version %s is ready. Click here to see what's new."), version.c_str()));
+        ShowTrayBalloon(
+            w.window, Translate(L"Vonu update"),
+            FormatText(Translate(L"Version %s is ready. Click here to see what's new."), version.c_str()));
     }
 }
 

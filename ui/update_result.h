@@ -25,9 +25,9 @@ struct UpdateResult {
     std::wstring date;
     std::wstring page;
     std::wstring exe;
-    std::wstring sha256;     // as received
-    std::wstring signature;  // as received
-    int64_t size = 0;        // 0 when absent
+    std::wstring sha256;              // as received
+    std::wstring signature;           // as received
+    int64_t size = 0;                 // 0 when absent
     std::vector<std::wstring> notes;  // notes_ar in the Arabic interface when it has lines, else notes_en
 };
 

@@ -23,7 +23,8 @@ struct UpdaterHooks {
     // temporary folder (`path`), or false with the sentence in `error`. `item` carries the
     // requests, so the dialog's Cancel closes them.
     bool (*downloadFile)(const UpdateResult& offer, DownloadItem& item, std::atomic<int64_t>& received,
-                         std::atomic<int64_t>& contentLength, std::wstring& path, std::wstring& error) = nullptr;
+                         std::atomic<int64_t>& contentLength, std::wstring& path,
+                         std::wstring& error) = nullptr;
     // Swaps the downloaded file in and starts it with "/restart /updated"; false with the old
     // program back in place.
     bool (*swapAndRestart)(const UpdateResult& offer, const std::wstring& newFile) = nullptr;

@@ -44,7 +44,8 @@ bool UpdateAddressAllowed(const std::wstring& exe, const std::wstring& askedAddr
     return IsLocalTestAddress(askedAddress) && IsLocalTestAddress(answeredAddress);
 }
 
-UpdateResult CheckForUpdate(const std::wstring& address, VerificationKey key, bool arabic, DownloadItem& item) {
+UpdateResult CheckForUpdate(const std::wstring& address, VerificationKey key, bool arabic,
+                            DownloadItem& item) {
     UpdateResult result;
     std::string body;
     std::wstring answered;
@@ -82,7 +83,8 @@ void StartUpdateCheck(HWND window, bool asked, const std::wstring& address, bool
     if (slot.thread.joinable()) slot.thread.join();  // it posted its answer already
     slot.item = std::make_shared<DownloadItem>();
     slot.thread = std::thread([window, asked, address, arabic, item = slot.item] {
-        auto result = std::make_unique<UpdateResult>(CheckForUpdate(address, MakerVerificationKey(), arabic, *item));
+        auto result =
+            std::make_unique<UpdateResult>(CheckForUpdate(address, MakerVerificationKey(), arabic, *item));
         PostUpdateResult(window, asked, std::move(result));
     });
 }

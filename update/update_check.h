@@ -33,7 +33,8 @@ bool UpdateAddressAllowed(const std::wstring& exe, const std::wstring& askedAddr
 
 // One whole check on the calling thread. `item` carries the requests: its cancel flag and
 // CloseOpenRequests stop the check (the result then holds the fetch's sentence).
-UpdateResult CheckForUpdate(const std::wstring& address, VerificationKey key, bool arabic, DownloadItem& item);
+UpdateResult CheckForUpdate(const std::wstring& address, VerificationKey key, bool arabic,
+                            DownloadItem& item);
 
 // Starts a check with the maker's key on its own thread; it posts its result to `window`.
 void StartUpdateCheck(HWND window, bool asked, const std::wstring& address, bool arabic);

@@ -38,11 +38,16 @@ public:
             if (AtEnd()) return false;
             const char e = text_[pos_++];
             switch (e) {
-                case 'n': out += '\n'; break;
-                case 't': out += '\t'; break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
                 case 'b':
                 case 'f':
-                case 'r': break;  // dropped
+                case 'r':
+                    break;  // dropped
                 case 'u': {
                     uint32_t unit = 0;
                     if (!ReadHex4(unit)) return false;
@@ -62,7 +67,9 @@ public:
                     AppendUtf8(out, unit);
                     break;
                 }
-                default: out += e; break;  // \" \\ \/ and any other character stand for themselves
+                default:
+                    out += e;
+                    break;  // \" \\ \/ and any other character stand for themselves
             }
         }
         return false;  // ended before the closing quote
@@ -74,9 +81,12 @@ public:
         SkipBlanks();
         std::string ignored;
         switch (Peek()) {
-            case '"': return ReadString(ignored);
-            case '{': return SkipContainer(depth, '}', true);
-            case '[': return SkipContainer(depth, ']', false);
+            case '"':
+                return ReadString(ignored);
+            case '{':
+                return SkipContainer(depth, '}', true);
+            case '[':
+                return SkipContainer(depth, ']', false);
             default: {
                 std::string_view raw;
                 return ReadScalar(raw);
@@ -164,13 +174,16 @@ int64_t LeadingInteger(std::string_view raw) {
         ++i;
     }
     uint64_t value = 0;
-    const uint64_t limit = negative ? uint64_t{1} << 63 : static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
+    const uint64_t limit =
+        negative ? uint64_t{1} << 63 : static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
     for (; i < raw.size() && raw[i] >= '0' && raw[i] <= '9'; ++i) {
         const uint64_t digit = static_cast<uint64_t>(raw[i] - '0');
         if (value > (limit - digit) / 10) return 0;
         value = value * 10 + digit;
     }
-    if (negative) return value == (uint64_t{1} << 63) ? std::numeric_limits<int64_t>::min() : -static_cast<int64_t>(value);
+    if (negative)
+        return value == (uint64_t{1} << 63) ? std::numeric_limits<int64_t>::min()
+                                            : -static_cast<int64_t>(value);
     return static_cast<int64_t>(value);
 }
 
@@ -189,12 +202,18 @@ bool ReadNotes(Reader& r, std::vector<std::wstring>& notes) {
 
 bool ReadMember(Reader& r, const std::string& key, UpdateDescription& d) {
     std::wstring UpdateDescription::*text = nullptr;
-    if (key == "version") text = &UpdateDescription::version;
-    else if (key == "date") text = &UpdateDescription::date;
-    else if (key == "page") text = &UpdateDescription::page;
-    else if (key == "exe") text = &UpdateDescription::exe;
-    else if (key == "sha256") text = &UpdateDescription::sha256;
-    else if (key == "signature") text = &UpdateDescription::signature;
+    if (key == "version")
+        text = &UpdateDescription::version;
+    else if (key == "date")
+        text = &UpdateDescription::date;
+    else if (key == "page")
+        text = &UpdateDescription::page;
+    else if (key == "exe")
+        text = &UpdateDescription::exe;
+    else if (key == "sha256")
+        text = &UpdateDescription::sha256;
+    else if (key == "signature")
+        text = &UpdateDescription::signature;
     if (text) {
         std::string value;
         if (!r.ReadString(value)) return false;

@@ -76,15 +76,16 @@ bool DownloadUpdateFile(const UpdateResult& offer, DownloadItem& item, std::atom
     }
     // The version went through the signature check, which takes digits and dots only.
     const std::wstring target = NewProgramPath(offer.version);
-    FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+    FileHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = L"Cannot write to disk";
         return false;
     }
     DWORD written = 0;
-    const bool whole = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                       written == bytes.size();
+    const bool whole =
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     file.reset();
     if (!whole) {
         DeleteFileW(target.c_str());
@@ -115,8 +116,8 @@ bool SwapProgramFile(const std::wstring& exePath, const std::wstring& newFile, c
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process{};
-        started = CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &process) != FALSE;
+        started = CreateProcessW(exePath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &startup, &process) != FALSE;
         if (started) {
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);

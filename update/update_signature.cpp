@@ -36,7 +36,8 @@ std::optional<std::vector<uint8_t>> DecodeBase64(std::wstring_view text) {
         return std::nullopt;
     std::vector<uint8_t> bytes(kSignatureBufferSize);
     DWORD size = kSignatureBufferSize;
-    if (!CryptStringToBinaryW(text.data(), length, CRYPT_STRING_BASE64, bytes.data(), &size, nullptr, nullptr))
+    if (!CryptStringToBinaryW(text.data(), length, CRYPT_STRING_BASE64, bytes.data(), &size, nullptr,
+                              nullptr))
         return std::nullopt;
     bytes.resize(size);
     return bytes;
@@ -92,19 +93,20 @@ bool VerifyUpdateSignature(VerificationKey key, std::wstring_view version, std::
     if (BCryptOpenAlgorithmProvider(&rawProvider, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0) < 0) return false;
     Provider provider(rawProvider);
     BCRYPT_KEY_HANDLE rawKey = nullptr;
-    if (BCryptImportKeyPair(provider.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &rawKey, const_cast<PUCHAR>(key.data()),
-                            static_cast<ULONG>(key.size()), 0) < 0)
+    if (BCryptImportKeyPair(provider.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &rawKey,
+                            const_cast<PUCHAR>(key.data()), static_cast<ULONG>(key.size()), 0) < 0)
         return false;
     Key publicKey(rawKey);
     std::array<uint8_t, 32> hash = *digest;
     std::vector<uint8_t> sig = *decoded;
-    return BCryptVerifySignature(publicKey.get(), nullptr, hash.data(), static_cast<ULONG>(hash.size()), sig.data(),
-                                 static_cast<ULONG>(sig.size()), 0) >= 0;
+    return BCryptVerifySignature(publicKey.get(), nullptr, hash.data(), static_cast<ULONG>(hash.size()),
+                                 sig.data(), static_cast<ULONG>(sig.size()), 0) >= 0;
 }
 
 std::optional<std::array<uint8_t, 32>> Sha256(std::string_view bytes) {
     BCRYPT_ALG_HANDLE rawProvider = nullptr;
-    if (BCryptOpenAlgorithmProvider(&rawProvider, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0) return std::nullopt;
+    if (BCryptOpenAlgorithmProvider(&rawProvider, BCRYPT_SHA256_ALGORITHM, nullptr, 0) < 0)
+        return std::nullopt;
     Provider provider(rawProvider);
     BCRYPT_HASH_HANDLE rawHash = nullptr;
     if (BCryptCreateHash(provider.get(), &rawHash, nullptr, 0, nullptr, 0, 0) < 0) return std::nullopt;
@@ -118,7 +120,8 @@ std::optional<std::array<uint8_t, 32>> Sha256(std::string_view bytes) {
             return std::nullopt;
     }
     std::array<uint8_t, 32> digest{};
-    if (BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0) < 0) return std::nullopt;
+    if (BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0) < 0)
+        return std::nullopt;
     return digest;
 }
 

@@ -15,8 +15,8 @@ namespace vonu {
 namespace {
 
 std::wstring UniqueName(const char* what) {
-    return L"VonuTest." + std::wstring(what, what + strlen(what)) + L"." + std::to_wstring(GetCurrentProcessId()) +
-           L"." + std::to_wstring(GetTickCount64());
+    return L"VonuTest." + std::wstring(what, what + strlen(what)) + L"." +
+           std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(GetTickCount64());
 }
 
 using Clock = std::chrono::steady_clock;
@@ -80,7 +80,8 @@ TEST(SingleInstance, RestartGivesUpAtItsBoundAndAPlainStartAtOnce) {
     EXPECT_GE(Clock::now() - began, std::chrono::milliseconds(900));
     began = Clock::now();
     EXPECT_FALSE(AcquireSingleInstance(name.c_str(), false, 20000).has_value());
-    EXPECT_LT(Clock::now() - began, std::chrono::milliseconds(900)) << "without /restart nothing is waited for";
+    EXPECT_LT(Clock::now() - began, std::chrono::milliseconds(900))
+        << "without /restart nothing is waited for";
     t.join();
     CloseHandle(old);
 }

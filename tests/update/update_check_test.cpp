@@ -50,8 +50,8 @@ protected:
 };
 
 TEST_F(UpdateCheckTest, ASignedDescriptionOverHttpsIsAccepted) {
-    const std::string json = test::DescriptionJson(unit_, L"https://localhost/Vonu.exe", L"https://vonu.app/r",
-                                                   R"(["Faster", "Safer"])", R"(["أسرع"])");
+    const std::string json = test::DescriptionJson(
+        unit_, L"https://localhost/Vonu.exe", L"https://vonu.app/r", R"(["Faster", "Safer"])", R"(["أسرع"])");
     const UpdateResult r = Check(test::HttpsUrl(Serve(L"update.json", json)));
     EXPECT_TRUE(r.ok) << WideToUtf8(r.error);
     EXPECT_EQ(r.error, L"");
@@ -69,8 +69,9 @@ TEST_F(UpdateCheckTest, ASignedDescriptionOverHttpsIsAccepted) {
     EXPECT_EQ(arabic.notes, (std::vector<std::wstring>{L"\u0623\u0633\u0631\u0639"}));
 
     // Arabic with an empty notes_ar: the English notes.
-    const UpdateResult fallback =
-        Check(test::HttpsUrl(Serve(L"no-ar.json", test::DescriptionJson(unit_, L"https://localhost/Vonu.exe"))), true);
+    const UpdateResult fallback = Check(
+        test::HttpsUrl(Serve(L"no-ar.json", test::DescriptionJson(unit_, L"https://localhost/Vonu.exe"))),
+        true);
     EXPECT_TRUE(fallback.ok);
     EXPECT_EQ(fallback.notes, (std::vector<std::wstring>{L"Faster downloads", L"Fewer crashes"}));
 }
@@ -94,7 +95,8 @@ TEST_F(UpdateCheckTest, SignatureRule) {
         bool ok;
     } const cases[] = {
         {"sha256 in upper case", test::DescriptionJson(upperCase, L"https://localhost/Vonu.exe"), true},
-        {"one digit of size changed", test::DescriptionJson(sizeChanged, L"https://localhost/Vonu.exe"), false},
+        {"one digit of size changed", test::DescriptionJson(sizeChanged, L"https://localhost/Vonu.exe"),
+         false},
         {"size as a string", asString, false},
         {"no signature", test::DescriptionJson(unsignedOne, L"https://localhost/Vonu.exe"), false},
         {"size 0", test::DescriptionJson(zero, L"https://localhost/Vonu.exe"), false},
@@ -107,7 +109,8 @@ TEST_F(UpdateCheckTest, SignatureRule) {
         EXPECT_EQ(r.error, c.ok ? L"" : L"The update is not signed by Vonu, so it was ignored");
     }
     // The maker's own sample is signed by the maker, not by the key this check trusts.
-    const UpdateResult maker = Check(test::HttpsUrl(Serve(L"maker.json", test::ReadBytes(test::SampleFile(L"maker-signed-sample.json")))));
+    const UpdateResult maker = Check(
+        test::HttpsUrl(Serve(L"maker.json", test::ReadBytes(test::SampleFile(L"maker-signed-sample.json")))));
     EXPECT_FALSE(maker.ok);
     EXPECT_EQ(maker.error, L"The update is not signed by Vonu, so it was ignored");
 }
@@ -118,7 +121,8 @@ TEST_F(UpdateCheckTest, AddressRule) {
     const std::wstring path = Serve(L"http-exe.json", plain);
     const std::wstring notSecure = L"The update address is not secure";
 
-    EXPECT_EQ(Check(test::HttpsUrl(path)).error, notSecure) << "an http exe from a description that is not local";
+    EXPECT_EQ(Check(test::HttpsUrl(path)).error, notSecure)
+        << "an http exe from a description that is not local";
     const UpdateResult local = Check(test::NginxUrl(path));  // http://127.0.0.1:port
     EXPECT_TRUE(local.ok) << WideToUtf8(local.error);
     const std::wstring localhost = L"http://localhost:" + std::to_wstring(test::Servers().http) + path;
@@ -135,7 +139,8 @@ TEST_F(UpdateCheckTest, AddressRule) {
     // "https://" is matched exactly.
     for (const wchar_t* exe : {L"HTTPS://localhost/Vonu.exe", L"https:/", L"ftp://localhost/Vonu.exe"}) {
         SCOPED_TRACE(WideToUtf8(exe));
-        EXPECT_EQ(Check(test::HttpsUrl(Serve(L"exe.json", test::DescriptionJson(unit_, exe)))).error, notSecure);
+        EXPECT_EQ(Check(test::HttpsUrl(Serve(L"exe.json", test::DescriptionJson(unit_, exe)))).error,
+                  notSecure);
     }
 
     struct Case {
@@ -192,7 +197,8 @@ TEST_F(UpdateCheckTest, WhatCannotBeRead) {
 }
 
 TEST_F(UpdateCheckTest, FetchFailuresKeepTheirSentence) {
-    EXPECT_EQ(Check(test::HttpsUrl(L"/to-http")).error, L"The server redirected to an address that is not secure");
+    EXPECT_EQ(Check(test::HttpsUrl(L"/to-http")).error,
+              L"The server redirected to an address that is not secure");
     EXPECT_EQ(Check(test::HttpsUrl(L"/files/" + tag + L"/missing.json")).error,
               L"HTTP 404: file not found on the server");
     EXPECT_EQ(Check(L"not an address").error, L"Invalid address");
@@ -204,8 +210,10 @@ TEST_F(UpdateCheckTest, FetchFailuresKeepTheirSentence) {
 TEST_F(UpdateCheckTest, AServerThatStallsEndsTheCheckWithASentence) {
     DownloadItem run;
     UpdateResult r;
-    std::thread check([&] { r = CheckForUpdate(test::FaultUrl(L"/stall?size=1000&tag=" + tag),
-                                               VerificationKey(Fixtures().testKey), false, run); });
+    std::thread check([&] {
+        r = CheckForUpdate(test::FaultUrl(L"/stall?size=1000&tag=" + tag),
+                           VerificationKey(Fixtures().testKey), false, run);
+    });
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     run.cancel = true;  // as EndUpdateCheck does at exit
     CloseOpenRequests(run);

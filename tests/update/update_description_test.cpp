@@ -122,7 +122,10 @@ TEST(UpdateDescription, StringEscapes) {
         {"high half followed by a non-surrogate \\u", R"(\uD83D\u0041)", L"\uFFFDA"},
         {"lone low half", R"(\uDE00)", L"\uFFFD"},
         {"raw UTF-8", "caf\xC3\xA9", L"caf\u00E9"},
-        {"invalid UTF-8 is replaced", "a\xFF" "b", L"a\uFFFDb"},
+        {"invalid UTF-8 is replaced",
+         "a\xFF"
+         "b",
+         L"a\uFFFDb"},
         {"\\u0000 is kept as a character", R"(a\u0000b)", std::wstring(L"a\0b", 3)},
     };
     for (const Case& c : cases) {

@@ -50,25 +50,28 @@ int Run(bool arabic, const std::wstring& folder) {
     const std::wstring served = Servers().files + L"\\" + tag;
     CreateDirectoryW(served.c_str(), nullptr);
     // From a local test server, so the file may come slowly over plain HTTP.
-    WriteBytes(served + L"\\update.json",
-               DescriptionJson(Fixtures().signedCases.at(L"trickle"),
-                               FaultUrl(L"/trickle?chunk=8192&pause=100&size=1048576&tag=" + tag),
-                               L"https://vonu.app/release-9.1.0",
-                               R"(["Downloads resume after the computer sleeps", "A faster site grabber",
+    WriteBytes(
+        served + L"\\update.json",
+        DescriptionJson(
+            Fixtures().signedCases.at(L"trickle"),
+            FaultUrl(L"/trickle?chunk=8192&pause=100&size=1048576&tag=" + tag),
+            L"https://vonu.app/release-9.1.0",
+            R"(["Downloads resume after the computer sleeps", "A faster site grabber",
                                    "Arabic dates in the file properties"])",
-                               R"(["تُستأنف التحميلات بعد سكون الحاسوب", "باحث ملفات أسرع", "تواريخ عربية في خصائص الملف"])"));
+            R"(["تُستأنف التحميلات بعد سكون الحاسوب", "باحث ملفات أسرع", "تواريخ عربية في خصائص الملف"])"));
     TempFolder app;
     const std::wstring exe = app.File(L"Vonu.exe");
     WriteBytes(exe, ReadBytes(Fixtures().trustingExe()));
-    SeedVonuData(L"", L"Language=" + lang + L"\r\nCheckUpdates=0\r\nUpdateUrl=" + NginxUrl(L"/files/" + tag + L"/update.json") +
-                          L"\r\n");
+    SeedVonuData(L"", L"Language=" + lang + L"\r\nCheckUpdates=0\r\nUpdateUrl=" +
+                          NginxUrl(L"/files/" + tag + L"/update.json") + L"\r\n");
     std::wstring line = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    Process vonu = CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)
-                       ? Process(pi)
-                       : Process();
+    Process vonu =
+        CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)
+            ? Process(pi)
+            : Process();
     HWND window = vonu.started() ? WaitForMainWindow(vonu.id(), 30000) : nullptr;
     HWND dialog = nullptr;
     bool ok = window != nullptr;

@@ -22,7 +22,8 @@ std::wstring WindowsPath(const char* path) {
 
 bool HexBlob(const std::string& text, std::array<uint8_t, 72>& out) {
     if (text.size() < 144) return false;
-    for (size_t i = 0; i < 72; ++i) out[i] = static_cast<uint8_t>(std::stoul(text.substr(2 * i, 2), nullptr, 16));
+    for (size_t i = 0; i < 72; ++i)
+        out[i] = static_cast<uint8_t>(std::stoul(text.substr(2 * i, 2), nullptr, 16));
     return true;
 }
 
@@ -75,9 +76,10 @@ std::array<uint8_t, 72> MakerKeyFromFile() {
 std::string DescriptionJson(const SignedCase& c, const std::wstring& exe, const std::wstring& page,
                             const std::string& notesEn, const std::string& notesAr) {
     return "{\n \"version\": \"" + WideToUtf8(c.version) + "\",\n \"date\": \"2026-12-10\",\n \"page\": \"" +
-           WideToUtf8(page) + "\",\n \"exe\": \"" + WideToUtf8(exe) + "\",\n \"sha256\": \"" + WideToUtf8(c.sha256) +
-           "\",\n \"signature\": \"" + WideToUtf8(c.signature) + "\",\n \"size\": " + std::to_string(c.size) +
-           ",\n \"notes_en\": " + notesEn + ",\n \"notes_ar\": " + notesAr + "\n}\n";
+           WideToUtf8(page) + "\",\n \"exe\": \"" + WideToUtf8(exe) + "\",\n \"sha256\": \"" +
+           WideToUtf8(c.sha256) + "\",\n \"signature\": \"" + WideToUtf8(c.signature) +
+           "\",\n \"size\": " + std::to_string(c.size) + ",\n \"notes_en\": " + notesEn +
+           ",\n \"notes_ar\": " + notesAr + "\n}\n";
 }
 
 std::wstring Base64(const std::string& bytes) {
@@ -93,8 +95,8 @@ std::wstring Base64(const std::string& bytes) {
 
 std::string FromBase64(const std::wstring& text) {
     DWORD n = 0;
-    CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64, nullptr, &n, nullptr,
-                         nullptr);
+    CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64, nullptr, &n,
+                         nullptr, nullptr);
     std::string bytes(n, '\0');
     CryptStringToBinaryW(text.c_str(), static_cast<DWORD>(text.size()), CRYPT_STRING_BASE64,
                          reinterpret_cast<BYTE*>(bytes.data()), &n, nullptr, nullptr);

@@ -19,8 +19,8 @@ struct SignedCase {
 struct UpdateFixtures {
     bool ok = false;
     std::wstring error;
-    std::wstring folder;                    // the fixtures folder, Z:\...
-    std::array<uint8_t, 72> testKey{};      // ECCPUBLICBLOB of the throw-away key
+    std::wstring folder;                             // the fixtures folder, Z:\...
+    std::array<uint8_t, 72> testKey{};               // ECCPUBLICBLOB of the throw-away key
     std::map<std::wstring, SignedCase> signedCases;  // "newbuild", "same", "trickle", "unit"
     std::wstring trustingExe() const { return folder + L"\\Vonu-testkey.exe"; }
     std::wstring newBuild() const { return folder + L"\\Vonu-testkey-new.exe"; }

@@ -85,7 +85,8 @@ protected:
         return https ? HttpsUrl(path) : NginxUrl(path);
     }
     void Describe(const std::string& json) { WriteBytes(served_ + L"\\update.json", json); }
-    std::string Signed(const wchar_t* name, const std::wstring& exe, const std::wstring& page = L"https://vonu.app/r") {
+    std::string Signed(const wchar_t* name, const std::wstring& exe,
+                       const std::wstring& page = L"https://vonu.app/r") {
         return DescriptionJson(Fixtures().signedCases.at(name), exe, page);
     }
 
@@ -99,7 +100,8 @@ protected:
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
-        ASSERT_TRUE(CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        ASSERT_TRUE(CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                   &si, &pi));
         vonu_ = Process(pi);
         window_ = WaitForMainWindow(vonu_.id(), kStartTime);
         ASSERT_NE(window_, nullptr);
@@ -139,7 +141,8 @@ TEST_F(UpdateGui, OffersDownloadsSwapsAndRestartsAsTheNewBuild) {
 
     ClickItem(dialog, IDOK);
     DWORD code = 1;
-    ASSERT_TRUE(vonu_.WaitExit(60000, &code)) << "status: " << WideToUtf8(ItemText(dialog, IDC_UPDATE_STATUS));
+    ASSERT_TRUE(vonu_.WaitExit(60000, &code))
+        << "status: " << WideToUtf8(ItemText(dialog, IDC_UPDATE_STATUS));
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(ReadBytes(exe_) == newBuild_) << "the new build took the program's place";
     EXPECT_TRUE(ReadBytes(app_.File(L"Vonu.old.exe")) == original_) << "the old one beside it";
@@ -155,7 +158,8 @@ TEST_F(UpdateGui, OffersDownloadsSwapsAndRestartsAsTheNewBuild) {
     // (Wine's balloon does not give its title back, so the title is checked where it does).
     bool balloon = WaitUntil(20000, [&] {
         for (const ShownBalloon& b : ShownBalloons())
-            if (b.text == L"Vonu is now on version 1.2.0." && (b.title.empty() || b.title == L"Update installed"))
+            if (b.text == L"Vonu is now on version 1.2.0." &&
+                (b.title.empty() || b.title == L"Update installed"))
                 return true;
         return false;
     });
@@ -178,7 +182,8 @@ TEST_F(UpdateGui, TheDailyCheckOffersAnUpdateWithABalloonWhileTheWindowIsHidden)
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_TRUE(
+        CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     vonu_ = Process(pi);
     window_ = WaitForMainWindow(vonu_.id(), kStartTime);
     ASSERT_NE(window_, nullptr);
@@ -235,7 +240,8 @@ TEST_F(UpdateGui, ASwapThatFailsPutsTheOldProgramBackAndItKeepsRunning) {
 
 TEST_F(UpdateGui, AnAskedCheckSaysWhatItFoundAndADamagedFileIsRefused) {
     ASSERT_NO_FATAL_FAILURE(Start(ServedUrl(L"update.json")));
-    const std::wstring intro = L"Vonu could not check for updates. Check your internet connection and try again.\n\n";
+    const std::wstring intro =
+        L"Vonu could not check for updates. Check your internet connection and try again.\n\n";
 
     // The maker's own sample: well formed, but not signed by the key this build trusts.
     Describe(ReadBytes(SampleFile(L"maker-signed-sample.json")));
@@ -261,9 +267,11 @@ TEST_F(UpdateGui, AnAskedCheckSaysWhatItFoundAndADamagedFileIsRefused) {
     Describe(Signed(L"newbuild", ServedUrl(L"damaged.exe"), L"file:///C:/windows/system32/winver.exe"));
     HWND dialog = AskAndWaitForDialog();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_FALSE(Visible(dialog, IDC_UPDATE_LINK)) << "an unsigned page that is no web address is not offered";
+    EXPECT_FALSE(Visible(dialog, IDC_UPDATE_LINK))
+        << "an unsigned page that is no web address is not offered";
     ClickItem(dialog, IDOK);
-    const std::wstring refused = L"The update could not be downloaded: The downloaded file is damaged. Try again.";
+    const std::wstring refused =
+        L"The update could not be downloaded: The downloaded file is damaged. Try again.";
     EXPECT_EQ(WaitForStatus(dialog, refused), refused);
     EXPECT_EQ(ItemText(dialog, IDOK), L"Try again");
     EXPECT_FALSE(FileExists(TempProgram(L"9.0.0"))) << "a damaged file never reaches the disk";
@@ -289,24 +297,27 @@ TEST_F(UpdateGui, CancelStopsTheDownloadAtOnceAndExitDuringADownloadEndsCleanly)
     Describe(Signed(L"trickle", trickle));
     const std::wstring slow = NginxUrl(L"/slow/20mib.bin");
     const std::wstring target = app_.File(L"running.bin");
-    const std::wstring list = L"[D1]\r\nUrl=" + slow + L"\r\nFile=running.bin\r\nPath=" + target +
-                              L"\r\nCat=General\r\nSize=20971520\r\nRes=1\r\nProbed=1\r\nState=2\r\n"
-                              L"Added=134413227000000000\r\nConn=1\r\n\r\n[Q1]\r\nName=Default queue\r\nMaxActive=3\r\n\r\n";
+    const std::wstring list =
+        L"[D1]\r\nUrl=" + slow + L"\r\nFile=running.bin\r\nPath=" + target +
+        L"\r\nCat=General\r\nSize=20971520\r\nRes=1\r\nProbed=1\r\nState=2\r\n"
+        L"Added=134413227000000000\r\nConn=1\r\n\r\n[Q1]\r\nName=Default queue\r\nMaxActive=3\r\n\r\n";
     ASSERT_NO_FATAL_FAILURE(Start(ServedUrl(L"update.json", false), L"en", list));
     HWND listView = ChildOfClass(window_, L"SysListView32");
     ASSERT_TRUE(WaitUntil(10000, [&] { return ListViewRowCount(listView) == 1; }));
     ListViewSelect(listView, {0});
     PostMessageW(window_, WM_COMMAND, ID_FILE_RESUME, 0);
-    ASSERT_TRUE(WaitUntil(15000, [&] { return ListViewText(listView, 0, 2).find(L'%') != std::wstring::npos; }))
+    ASSERT_TRUE(
+        WaitUntil(15000, [&] { return ListViewText(listView, 0, 2).find(L'%') != std::wstring::npos; }))
         << "the download runs: " << WideToUtf8(ListViewText(listView, 0, 2));
 
     HWND dialog = AskAndWaitForDialog();
     ASSERT_NE(dialog, nullptr);
     // With a download running, Update now asks first; Cancel leaves everything as it was.
     ClickItem(dialog, IDOK);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Update Vonu", IDCANCEL),
-              L"Vonu will restart to finish the update. Downloads in progress will stop, and you can resume them "
-              L"after.");
+    EXPECT_EQ(
+        AnswerMessageBox(vonu_.id(), L"Update Vonu", IDCANCEL),
+        L"Vonu will restart to finish the update. Downloads in progress will stop, and you can resume them "
+        L"after.");
     EXPECT_TRUE(Enabled(dialog, IDOK));
     EXPECT_FALSE(Visible(dialog, IDC_UPDATE_BAR));
     EXPECT_EQ(ItemText(dialog, IDCANCEL), L"Remind me later");
@@ -337,7 +348,8 @@ TEST_F(UpdateGui, CancelStopsTheDownloadAtOnceAndExitDuringADownloadEndsCleanly)
     // runs, the downloads stop, and the program ends by itself.
     ClickItem(dialog, IDOK);
     AnswerMessageBox(vonu_.id(), L"Update Vonu", IDOK);
-    ASSERT_TRUE(WaitUntil(15000, [&] { return ItemText(dialog, IDC_UPDATE_STATUS).ends_with(L" of 1.00 MB"); }));
+    ASSERT_TRUE(
+        WaitUntil(15000, [&] { return ItemText(dialog, IDC_UPDATE_STATUS).ends_with(L" of 1.00 MB"); }));
     PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
     DWORD code = 1;
     EXPECT_TRUE(vonu_.WaitExit(20000, &code)) << "it ends without being killed";

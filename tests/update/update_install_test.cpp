@@ -27,16 +27,20 @@ using test::WriteBytes;
 std::wstring Hex(const std::string& bytes) { return HexDigest(Sha256(bytes).value()); }
 
 // A version of this process's own, so parallel tests never share a temporary file name.
-std::wstring OwnVersion(int n) { return L"9." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(n); }
+std::wstring OwnVersion(int n) {
+    return L"9." + std::to_wstring(GetCurrentProcessId()) + L"." + std::to_wstring(n);
+}
 
 TEST(UpdateInstall, OldProgramPathTakesTheExtensionOfTheFileNameOnly) {
     struct Case {
         const wchar_t* exe;
         const wchar_t* old;
     } const cases[] = {
-        {L"C:\\Users\\me\\AppData\\Local\\Programs\\Vonu\\Vonu.exe", L"C:\\Users\\me\\AppData\\Local\\Programs\\Vonu\\Vonu.old.exe"},
+        {L"C:\\Users\\me\\AppData\\Local\\Programs\\Vonu\\Vonu.exe",
+         L"C:\\Users\\me\\AppData\\Local\\Programs\\Vonu\\Vonu.old.exe"},
         {L"C:\\Tools\\Vonu.EXE", L"C:\\Tools\\Vonu.old.exe"},
-        {L"C:\\Apps\\vonu.app\\Vonu", L"C:\\Apps\\vonu.app\\Vonu.old.exe"},  // a dot in a folder, none in the name
+        {L"C:\\Apps\\vonu.app\\Vonu",
+         L"C:\\Apps\\vonu.app\\Vonu.old.exe"},  // a dot in a folder, none in the name
         {L"C:\\v1.2\\Vonu.1.2.exe", L"C:\\v1.2\\Vonu.1.2.old.exe"},
         {L"D:/mixed.dir/Vonu", L"D:/mixed.dir/Vonu.old.exe"},
         {L"Vonu.exe", L"Vonu.old.exe"},
@@ -153,7 +157,8 @@ protected:
         WriteBytes(new_, fresh_);
     }
     bool Swap(const std::string& expected) {
-        return SwapProgramFile(exe_, new_, Hex(expected), static_cast<int64_t>(expected.size()), L" /restart /updated");
+        return SwapProgramFile(exe_, new_, Hex(expected), static_cast<int64_t>(expected.size()),
+                               L" /restart /updated");
     }
     void ExpectRolledBack() {
         EXPECT_TRUE(ReadBytes(exe_) == original_) << "the old program is back in its place";
@@ -214,8 +219,9 @@ TEST_F(UpdateSwapTest, NothingStartsFromAFileSomeoneElseCanStillWrite) {
     // the swap's own open without write sharing fails, so nothing is started from it. (Putting
     // the old program back over a file someone holds open works on Windows; Wine refuses the
     // move while the holder keeps it, so the place of the files is not checked here.)
-    HANDLE writer = CreateFileW(new_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE writer =
+        CreateFileW(new_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(writer, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(Swap(fresh_));
     CloseHandle(writer);

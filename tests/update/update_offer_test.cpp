@@ -17,15 +17,15 @@ TEST(UpdateOffer, CompareVersions) {
         int expected;
     } const cases[] = {
         {L"1.2.0", L"1.2.0", 0},
-        {L"1.2", L"1.2.0.0", 0},          // a missing number reads as 0
+        {L"1.2", L"1.2.0.0", 0},  // a missing number reads as 0
         {L"1.3.0", L"1.2.0", 1},
-        {L"1.2.0", L"1.10.0", -1},        // by value, not as text
+        {L"1.2.0", L"1.10.0", -1},  // by value, not as text
         {L"2", L"1.99.99.99", 1},
         {L"1.2.0.1", L"1.2.0", 1},
-        {L"1.2.0.0.9", L"1.2.0", 0},       // a fifth number is not read
+        {L"1.2.0.0.9", L"1.2.0", 0},  // a fifth number is not read
         {L"01.002", L"1.2", 0},
         {L"99999999999999999999.0", L"99999999999999999998.9", 1},  // longer than 64 bits
-        {L"x.1", L"0.1", 0},              // an unreadable number reads as 0
+        {L"x.1", L"0.1", 0},                                        // an unreadable number reads as 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(WideToUtf8(std::wstring(c.a) + L" vs " + c.b));

@@ -52,7 +52,8 @@ TEST(UpdateSignature, TheBuiltInKeyIsTheMakersBlob) {
 TEST(UpdateSignature, TheMakersSampleVerifiesWithTheBuiltInKeyAndNotOnceChanged) {
     const auto sample = MakerSample();
     ASSERT_TRUE(sample.has_value());
-    const std::optional<std::array<uint8_t, 32>> payload = Sha256(ReadBytes(SampleFile(L"maker-signed-sample-payload.bin")));
+    const std::optional<std::array<uint8_t, 32>> payload =
+        Sha256(ReadBytes(SampleFile(L"maker-signed-sample-payload.bin")));
     ASSERT_TRUE(payload.has_value());
     EXPECT_EQ(HexDigest(*payload), sample->sha256) << "the sample describes its payload";
     EXPECT_EQ(sample->size, 33);
@@ -61,7 +62,9 @@ TEST(UpdateSignature, TheMakersSampleVerifiesWithTheBuiltInKeyAndNotOnceChanged)
     EXPECT_FALSE(Verifies(TestKey(), *sample)) << "another key does not accept it";
 
     // Any one character of version and sha256 changed, and each digit of size changed.
-    auto changedChar = [](wchar_t c) { return c == L'9' ? L'8' : (c == L'f' ? L'e' : static_cast<wchar_t>(c + 1)); };
+    auto changedChar = [](wchar_t c) {
+        return c == L'9' ? L'8' : (c == L'f' ? L'e' : static_cast<wchar_t>(c + 1));
+    };
     for (size_t i = 0; i < sample->version.size(); ++i) {
         UpdateDescription d = *sample;
         d.version[i] = changedChar(d.version[i]);
@@ -101,10 +104,10 @@ TEST(UpdateSignature, OnlyPlainVersionsAndHexDigestsCanBeSigned) {
         const wchar_t* version;
         bool plain;
     } const versions[] = {
-        {L"1", true},           {L"1.2", true},     {L"1.2.3", true},      {L"10.20.30.40", true},
-        {L"0001.0", true},      {L"", false},       {L"1.", false},        {L".1", false},
-        {L"1..2", false},       {L"1.2.3.4.5", false}, {L"1.2-beta", false}, {L"v1.2", false},
-        {L" 1.2", false},       {L"1\u202E2", false}, {L"\u0661.2", false}, {L"..\\..\\x", false},
+        {L"1", true},      {L"1.2", true},        {L"1.2.3", true},     {L"10.20.30.40", true},
+        {L"0001.0", true}, {L"", false},          {L"1.", false},       {L".1", false},
+        {L"1..2", false},  {L"1.2.3.4.5", false}, {L"1.2-beta", false}, {L"v1.2", false},
+        {L" 1.2", false},  {L"1\u202E2", false},  {L"\u0661.2", false}, {L"..\\..\\x", false},
     };
     for (const Case& c : versions) {
         SCOPED_TRACE(WideToUtf8(c.version));
@@ -134,7 +137,8 @@ TEST(UpdateSignature, ChangedOrMalformedInputsFail) {
     const std::string sig = test::FromBase64(c.signature);
     ASSERT_EQ(sig.size(), 64u);
     std::wstring upper = c.sha256;
-    std::transform(upper.begin(), upper.end(), upper.begin(), [](wchar_t ch) { return static_cast<wchar_t>(towupper(ch)); });
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](wchar_t ch) { return static_cast<wchar_t>(towupper(ch)); });
     // Characters whose low byte is the one signed ("." for U+202E, "0" for U+0130, "a" for
     // U+0161): the low byte of each unit once made them sign the same.
     std::wstring rlo = c.version, dotless = c.version, sha = c.sha256;
@@ -162,7 +166,8 @@ TEST(UpdateSignature, ChangedOrMalformedInputsFail) {
         {"128 bytes", c.version, c.sha256, test::Base64(sig + sig), c.size, false},
         {"129 bytes", c.version, c.sha256, test::Base64(sig + sig + 'x'), c.size, false},
         {"4 KiB", c.version, c.sha256, test::Base64(std::string(4096, 'x')), c.size, false},
-        {"s and r swapped", c.version, c.sha256, test::Base64(sig.substr(32) + sig.substr(0, 32)), c.size, false},
+        {"s and r swapped", c.version, c.sha256, test::Base64(sig.substr(32) + sig.substr(0, 32)), c.size,
+         false},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
