@@ -93,7 +93,7 @@ void JoinDownload(UpdateDialog& d) {
 // for the server returns), then its thread is joined.
 void StopDownload(UpdateDialog& d) {
     d.item.cancel = true;
-    CloseOpenRequests(d.item);
+    CloseOpenRequests(Manager(), d.item);
     JoinDownload(d);
 }
 

@@ -6,6 +6,7 @@
 #include "engine/fetch.h"
 #include "engine/http_request.h"
 #include "engine/url.h"
+#include "model/download_manager.h"
 #include "model/hosts.h"
 #include "model/text_case.h"
 #include "update/maker_key.h"
@@ -49,8 +50,8 @@ UpdateResult CheckForUpdate(const std::wstring& address, VerificationKey key, bo
     UpdateResult result;
     std::string body;
     std::wstring answered;
-    if (!FetchToMemory(item, RequestHeaders{}, address, body, result.error, nullptr, &answered, nullptr,
-                       kUpdateDescriptionCap))
+    if (!FetchToMemory(Manager(), item, RequestHeaders{}, address, body, result.error, nullptr, &answered,
+                       nullptr, kUpdateDescriptionCap))
         return result;
     std::optional<UpdateDescription> d = ParseUpdateDescription(body);
     if (!d) {
@@ -93,7 +94,7 @@ void EndUpdateCheck() {
     CheckSlot& slot = Slot();
     if (!slot.thread.joinable()) return;
     slot.item->cancel = true;
-    CloseOpenRequests(*slot.item);
+    CloseOpenRequests(Manager(), *slot.item);
     slot.thread.join();
 }
 

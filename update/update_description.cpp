@@ -1,7 +1,6 @@
 #include "update/update_description.h"
 
-#include <limits>
-
+#include "model/decimal.h"
 #include "model/text_encoding.h"
 
 namespace vonu {
@@ -111,17 +110,9 @@ private:
         if (text_.size() - pos_ < 4) return false;
         value = 0;
         for (int i = 0; i < 4; ++i) {
-            const char h = text_[pos_++];
-            uint32_t digit;
-            if (h >= '0' && h <= '9')
-                digit = static_cast<uint32_t>(h - '0');
-            else if (h >= 'a' && h <= 'f')
-                digit = static_cast<uint32_t>(h - 'a' + 10);
-            else if (h >= 'A' && h <= 'F')
-                digit = static_cast<uint32_t>(h - 'A' + 10);
-            else
-                return false;
-            value = value * 16 + digit;
+            const int digit = HexDigitValue(static_cast<unsigned char>(text_[pos_++]));
+            if (digit < 0) return false;
+            value = value * 16 + static_cast<uint32_t>(digit);
         }
         return true;
     }
@@ -164,27 +155,10 @@ private:
     size_t pos_ = 0;
 };
 
-// An optional minus sign and the decimal digits after it; 0 when there are none or they do
-// not fit in 64 bits.
+// The raw value read as a number the way a person's stored value is: optional blanks and
+// sign, then the leading digits (a value past 63 bits saturates); 0 when there are none.
 int64_t LeadingInteger(std::string_view raw) {
-    bool negative = false;
-    size_t i = 0;
-    if (i < raw.size() && raw[i] == '-') {
-        negative = true;
-        ++i;
-    }
-    uint64_t value = 0;
-    const uint64_t limit =
-        negative ? uint64_t{1} << 63 : static_cast<uint64_t>(std::numeric_limits<int64_t>::max());
-    for (; i < raw.size() && raw[i] >= '0' && raw[i] <= '9'; ++i) {
-        const uint64_t digit = static_cast<uint64_t>(raw[i] - '0');
-        if (value > (limit - digit) / 10) return 0;
-        value = value * 10 + digit;
-    }
-    if (negative)
-        return value == (uint64_t{1} << 63) ? std::numeric_limits<int64_t>::min()
-                                            : -static_cast<int64_t>(value);
-    return static_cast<int64_t>(value);
+    return SignedLeading(std::wstring(raw.begin(), raw.end())).value_or(0);
 }
 
 bool ReadNotes(Reader& r, std::vector<std::wstring>& notes) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "model/decimal.h"
 #include "model/unique_handle.h"
 
 namespace vonu {
@@ -64,7 +65,7 @@ bool IsPlainVersion(std::wstring_view version) {
 bool IsSha256Text(std::wstring_view sha256) {
     if (sha256.size() != 64) return false;
     for (wchar_t c : sha256)
-        if (!IsDigit(c) && !(c >= L'a' && c <= L'f') && !(c >= L'A' && c <= L'F')) return false;
+        if (HexDigitValue(c) < 0) return false;
     return true;
 }
 

@@ -216,7 +216,7 @@ TEST_F(UpdateCheckTest, AServerThatStallsEndsTheCheckWithASentence) {
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     run.cancel = true;  // as EndUpdateCheck does at exit
-    CloseOpenRequests(run);
+    CloseOpenRequests(Manager(), run);
     check.join();
     EXPECT_FALSE(r.ok);
     EXPECT_FALSE(r.error.empty());

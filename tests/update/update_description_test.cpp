@@ -149,8 +149,9 @@ TEST(UpdateDescription, SizeIsTheLeadingIntegerOfTheRawValue) {
         {"\"33\"", 0},  // a string reads as 0, and the description is then refused as unsigned
         {"true", 0},
         {"9223372036854775807", INT64_MAX},
-        {"9223372036854775808", 0},  // does not fit: no number
-        {"-9223372036854775808", INT64_MIN},
+        {"9223372036854775808", INT64_MAX},  // past 63 bits saturates (and is then not signed)
+        {"-9223372036854775808", -INT64_MAX},
+        {"+5", 5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.raw);

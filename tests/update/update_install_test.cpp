@@ -124,7 +124,7 @@ TEST_F(UpdateDownloadTest, ClosingTheRequestsStopsTheDownload) {
     // item the caller gave (the dialog's), so its Cancel can wake a read that waits for the
     // server (at once on Windows; under Wine with the next piece).
     const auto began = std::chrono::steady_clock::now();
-    CloseOpenRequests(*item);
+    CloseOpenRequests(Manager(), *item);
     download.join();
     const auto took = std::chrono::steady_clock::now() - began;
     EXPECT_FALSE(ok);
@@ -137,7 +137,7 @@ TEST_F(UpdateDownloadTest, ClosingTheRequestsStopsTheDownload) {
     std::thread again([&] { ok = Download(offer); });
     ASSERT_TRUE(test::WaitUntilTrue(10000, [&] { return received.load() > 0; }));
     item->cancel = true;
-    CloseOpenRequests(*item);
+    CloseOpenRequests(Manager(), *item);
     again.join();
     EXPECT_FALSE(ok);
     EXPECT_EQ(error, L"Cancelled");
