@@ -90,13 +90,10 @@ protected:
         return DescriptionJson(Fixtures().signedCases.at(name), exe, page);
     }
 
-    // Starts the copy in the app folder with the description at `updateUrl` and waits for
-    // its main window.
-    void Start(const std::wstring& updateUrl, const std::wstring& language = L"en",
-               const std::wstring& list = L"") {
-        SeedVonuData(list, L"Language=" + language + L"\r\nUpdateUrl=" + updateUrl +
-                               L"\r\nCheckUpdates=0\r\nShowProgress=0\r\nShowComplete=0\r\n");
-        std::wstring line = L"\"" + exe_ + L"\"";
+    // Starts the copy in the app folder on these settings and waits for its main window.
+    void Launch(const std::wstring& settingsLines, const std::wstring& list, const std::wstring& arguments) {
+        SeedVonuData(list, settingsLines);
+        std::wstring line = L"\"" + exe_ + L"\"" + arguments;
         STARTUPINFOW si{};
         si.cb = sizeof si;
         PROCESS_INFORMATION pi{};
@@ -105,6 +102,13 @@ protected:
         vonu_ = Process(pi);
         window_ = WaitForMainWindow(vonu_.id(), kStartTime);
         ASSERT_NE(window_, nullptr);
+    }
+    // ...with the description at `updateUrl`, the daily check off, shown.
+    void Start(const std::wstring& updateUrl, const std::wstring& language = L"en",
+               const std::wstring& list = L"") {
+        ASSERT_NO_FATAL_FAILURE(Launch(L"Language=" + language + L"\r\nUpdateUrl=" + updateUrl +
+                                           L"\r\nCheckUpdates=0\r\nShowProgress=0\r\nShowComplete=0\r\n",
+                                       list, L""));
         ASSERT_TRUE(WaitUntil(10000, [&] { return IsWindowVisible(window_) != 0; }));
     }
     // Help > Check for updates, and the dialog it brings.
@@ -176,17 +180,9 @@ TEST_F(UpdateGui, OffersDownloadsSwapsAndRestartsAsTheNewBuild) {
 // the dialog.
 TEST_F(UpdateGui, TheDailyCheckOffersAnUpdateWithABalloonWhileTheWindowIsHidden) {
     Describe(Signed(L"newbuild", ServedUrl(L"Vonu-new.exe")));
-    SeedVonuData(L"", L"Language=en\r\nUpdateUrl=" + ServedUrl(L"update.json") +
-                          L"\r\nCheckUpdates=1\r\nLastUpdateCheck=0\r\nMinToTray=1\r\n");
-    std::wstring line = L"\"" + exe_ + L"\" /tray";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(
-        CreateProcessW(exe_.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    vonu_ = Process(pi);
-    window_ = WaitForMainWindow(vonu_.id(), kStartTime);
-    ASSERT_NE(window_, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Launch(L"Language=en\r\nUpdateUrl=" + ServedUrl(L"update.json") +
+                                       L"\r\nCheckUpdates=1\r\nLastUpdateCheck=0\r\nMinToTray=1\r\n",
+                                   L"", L" /tray"));
     const ULONGLONG started = GetTickCount64();
     bool balloon = WaitUntil(45000, [&] {
         for (const ShownBalloon& b : ShownBalloons())
