@@ -185,15 +185,20 @@ std::vector<ShownBalloon> ShownBalloons() {
         get.cch = kTextChars;
         get.pszTitle = reinterpret_cast<wchar_t*>(title.at(kTextOffset));
         if (title.Write(0, &get, sizeof get)) {
-            SendMessageW(tip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(title.at(0)));
-            b.title = title.ReadText(kTextOffset, kTextChars);
+            DWORD_PTR ignored = 0;
+            if (SendMessageTimeoutW(tip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(title.at(0)), SMTO_ABORTIFHUNG,
+                                    2000, &ignored))
+                b.title = title.ReadText(kTextOffset, kTextChars);
         }
         RemoteBuffer tool(tip, kTextOffset + kTextChars * sizeof(wchar_t));
         TTTOOLINFOW info{};
         info.cbSize = sizeof info;
         info.lpszText = reinterpret_cast<wchar_t*>(tool.at(kTextOffset));
+        DWORD_PTR found = 0;
         if (tool.Write(0, &info, sizeof info) &&
-            SendMessageW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(tool.at(0))))
+            SendMessageTimeoutW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(tool.at(0)), SMTO_ABORTIFHUNG, 2000,
+                                &found) &&
+            found)
             b.text = tool.ReadText(kTextOffset, kTextChars);
         shown.push_back(b);
     }
