@@ -5,17 +5,26 @@
 namespace vonu {
 
 std::optional<KernelHandle> AcquireSingleInstance(bool waitForExit) {
-    constexpr int kLastAttempt = 200;
-    for (int attempt = 0;; ++attempt) {
-        KernelHandle mutex(CreateMutexW(nullptr, TRUE, kSingleInstanceMutex));
-        if (GetLastError() != ERROR_ALREADY_EXISTS) return mutex;
-        mutex.reset();
-        if (!waitForExit || attempt == kLastAttempt) {
-            if (HWND running = FindMainWindow()) BringForward(running);
-            return std::nullopt;
-        }
-        Sleep(100);
+    std::optional<KernelHandle> mutex =
+        AcquireSingleInstance(kSingleInstanceMutex, waitForExit, kRestartWaitMilliseconds);
+    if (!mutex) {
+        if (HWND running = FindMainWindow()) BringForward(running);
     }
+    return mutex;
+}
+
+std::optional<KernelHandle> AcquireSingleInstance(const wchar_t* name, bool waitForExit,
+                                                  DWORD waitMilliseconds) {
+    KernelHandle mutex(CreateMutexW(nullptr, TRUE, name));
+    // No mutex at all (the name is taken by another kind of object): run without one.
+    if (!mutex || GetLastError() != ERROR_ALREADY_EXISTS) return mutex;
+    // The handle opens the existing mutex without owning it. The old instance releases it
+    // at exit, or its thread ends without doing so (WAIT_ABANDONED): either way it is ours.
+    if (waitForExit) {
+        const DWORD waited = WaitForSingleObject(mutex.get(), waitMilliseconds);
+        if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return mutex;
+    }
+    return std::nullopt;
 }
 
 }  // namespace vonu

@@ -25,7 +25,14 @@
 #include "model/download_manager.h"
 #include "model/settings.h"
 #include "ui/browser_dialog.h"
+#include "l10n/localization.h"
+#include "l10n/text_format.h"
+#include "model/version.h"
 #include "ui/main_window.h"
+#include "ui/tray_icon.h"
+#include "ui/updater_hooks.h"
+#include "update/update_check.h"
+#include "update/update_install.h"
 
 namespace vonu {
 
@@ -63,6 +70,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     OpenHttpSession();        // from the proxy settings just loaded
     SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
     SetTransferWorker(RunTransfer);             // before anything can start a download
+    SetUpdaterHooks({StartUpdateCheck, DownloadUpdateFile, SwapAndRestart, OldProgramPath});
 
     RegisterHosts();  // every start: a moved or updated installation heals itself
     SetHostRegistration(RegisterHosts);  // "Repair connection" runs it again
@@ -90,11 +98,14 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 }
 
 void ExitApp(AppSession& session) {
+    EndUpdateCheck();    // its thread uses the manager and the HTTP session
     CloseHttpSession();  // every download's threads have ended by now
     session.gdiplus.End();
     session.ole.End();
     session.com.End();
-    session.instanceMutex.reset();  // releases a waiting "/restart" instance
+    // A "/restart" instance waits on the mutex itself: release it, then close it.
+    if (session.instanceMutex) ReleaseMutex(session.instanceMutex.get());
+    session.instanceMutex.reset();
 }
 
 }  // namespace vonu

@@ -110,11 +110,13 @@ bool FetchToMemory(DownloadManager& m, DownloadRun& run, const RequestHeaders& h
     }
 }
 
-bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomic<int64_t>& progress,
-                     int64_t& contentLength, const std::atomic<bool>& cancel, std::wstring& error) {
+namespace {
+
+bool FetchUpdateFileIn(DownloadRun& run, const std::atomic<bool>& cancel, const std::wstring& address,
+                       std::string& bytes, std::atomic<int64_t>& progress, std::atomic<int64_t>& contentLength,
+                       std::wstring& error) {
     bytes.clear();
     contentLength = -1;
-    DownloadRun run;  // the update fetch stops through `cancel`, not through its requests
     RequestRecord record;
     DWORD status = 0;
     if (!SendGetFollowingRedirects(Manager(), run, {}, address, -1, -1, record, status, error)) return false;
@@ -127,7 +129,8 @@ bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomi
     for (;;) {
         DWORD got = 0;
         if (!ReadPiece(record, buffer, got)) {
-            error = ErrorTextFor(GetLastError());
+            const DWORD code = GetLastError();
+            error = cancel.load() ? std::wstring(L"Cancelled") : ErrorTextFor(code);
             return false;
         }
         if (got == 0) {
@@ -148,6 +151,22 @@ bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomi
             return false;
         }
     }
+}
+
+}  // namespace
+
+bool FetchUpdateFile(const std::wstring& address, std::string& bytes, std::atomic<int64_t>& progress,
+                     int64_t& contentLength, const std::atomic<bool>& cancel, std::wstring& error) {
+    DownloadRun run;  // this form stops through `cancel`, not through its requests
+    std::atomic<int64_t> length{-1};
+    const bool ok = FetchUpdateFileIn(run, cancel, address, bytes, progress, length, error);
+    contentLength = length;
+    return ok;
+}
+
+bool FetchUpdateFile(DownloadRun& run, const std::wstring& address, std::string& bytes,
+                     std::atomic<int64_t>& progress, std::atomic<int64_t>& contentLength, std::wstring& error) {
+    return FetchUpdateFileIn(run, run.cancel, address, bytes, progress, contentLength, error);
 }
 
 }  // namespace vonu

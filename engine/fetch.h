@@ -35,5 +35,11 @@ namespace vonu {
 [[nodiscard]] bool FetchUpdateFile(const std::wstring& address, std::string& bytes,
                                    std::atomic<int64_t>& progress, int64_t& contentLength,
                                    const std::atomic<bool>& cancel, std::wstring& error);
+// The same with the request registered in `run`: its cancel flag stops the fetch, and
+// CloseOpenRequests ends a read that waits for the server (the update dialog's Cancel).
+// contentLength is set once the headers are in, so another thread may watch it.
+[[nodiscard]] bool FetchUpdateFile(DownloadRun& run, const std::wstring& address, std::string& bytes,
+                                   std::atomic<int64_t>& progress, std::atomic<int64_t>& contentLength,
+                                   std::wstring& error);
 
 }  // namespace vonu

@@ -31,6 +31,8 @@
 #include "ui/properties_dialog.h"
 #include "ui/scheduler_dialog.h"
 #include "ui/toolbar.h"
+#include "ui/update_offer.h"
+#include "ui/updater_hooks.h"
 #include "ui/view_nodes.h"
 #include "ui/view_tree.h"
 
@@ -242,6 +244,12 @@ void SupportPage(MainWindow&) {
     ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+void CheckForUpdates(MainWindow& w) {
+    StartUpdateCheck(w, true);  // does nothing while a check runs; the status pane says it runs
+}
+
+bool UpdatesAvailable(const MainWindow&) { return UpdaterInstalled(); }
+
 void About(MainWindow& w) {
     const std::wstring text = std::wstring(Translate(kAboutText)) + L"\n\n" + kAboutCopyright;
     ShowMessageBox(w.window, text.c_str(), L"About Vonu", MB_OK | MB_ICONINFORMATION);
@@ -282,7 +290,7 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_QUEUES_SCHEDULER, {Scheduler, Always}},
         {ID_QUEUES_NEW, {NewQueue, Always}},
         {ID_QUEUES_DELETE, {DeleteCurrentQueue, ByRule<CanDeleteQueue>}},
-        {ID_HELP_UPDATES, {}},
+        {ID_HELP_UPDATES, {CheckForUpdates, UpdatesAvailable}},
         {ID_HELP_SUPPORT, {SupportPage, Always}},
         {ID_HELP_ABOUT, {About, Always}},
         {ID_LIST_REMOVE_FROM_QUEUE, {RemoveSelectedFromQueue, ByRule<CanRemoveFromQueue>}},

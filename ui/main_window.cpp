@@ -30,6 +30,8 @@
 #include "ui/toolbar.h"
 #include "ui/tray_icon.h"
 #include "ui/ui_scale.h"
+#include "ui/update_dialog.h"
+#include "ui/update_offer.h"
 #include "ui/view_nodes.h"
 #include "ui/view_tree.h"
 #include "ui/window_tick.h"
@@ -63,7 +65,9 @@ void RefreshList(MainWindow& w) {
     for (const DownloadSnapshot& d : w.snapshot)
         if (ShownUnderNode(w.currentNode, d, w.categoryNames)) visible.push_back(&d);
     w.list.Update(visible);
-    w.status.Show(MakeStatusTexts(w.snapshot, w.queues, m.LimiterOn, m.SpeedLimitKB));
+    StatusTexts texts = MakeStatusTexts(w.snapshot, w.queues, m.LimiterOn, m.SpeedLimitKB);
+    if (w.updateCheckBusy && w.updateCheckAsked) texts[0] = Translate(L"Checking for updates...");
+    w.status.Show(texts);
     UpdateQueueLabels(w.tree, w.queues);
     if (w.trayIconPresent) {
         // The shell takes a few milliseconds per change, and the speed in the tip changes every
@@ -177,6 +181,8 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     LayOutMainWindow(w);
     RefreshList(w);
     SetTimer(window, kTickTimer, kTickMilliseconds, nullptr);
+    SetTimer(window, kUpdateStartTimer, kUpdateStartMilliseconds, nullptr);
+    SetTimer(window, kUpdateHourTimer, kUpdateHourMilliseconds, nullptr);
     // Last, so whoever finds the window by it (a second start, the browser host, the setup
     // program) finds it whole.
     SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
@@ -229,7 +235,19 @@ LRESULT OnCaptureChanged(MainWindow& w, WPARAM, LPARAM) {
 }
 
 LRESULT OnTimer(MainWindow& w, WPARAM wParam, LPARAM) {
-    if (wParam == kTickTimer) WindowTick(w);
+    switch (wParam) {
+        case kTickTimer:
+            WindowTick(w);
+            break;
+        case kUpdateStartTimer:  // once, 20 s after start: the old instance has long gone
+            KillTimer(w.window, kUpdateStartTimer);
+            RemoveOldProgramFile();
+            RunDailyUpdateCheck(w);
+            break;
+        case kUpdateHourTimer:
+            RunDailyUpdateCheck(w);
+            break;
+    }
     return 0;
 }
 
@@ -308,6 +326,12 @@ LRESULT OnInitMenuPopup(MainWindow& w, WPARAM wParam, LPARAM) {
 
 LRESULT OnClose(MainWindow& w, WPARAM, LPARAM) {
     if (w.exiting || !Manager().MinToTray || !w.trayIconPresent) {
+        // The update dialog's loop is running under this message: cancel its download and end
+        // it first, and close once its loop has returned.
+        if (EndUpdateDialogForExit()) {
+            PostMessageW(w.window, WM_CLOSE, 0, 0);
+            return 0;
+        }
         CloseAllProgressWindows(w);
         ShutDownModel(w);
         DestroyWindow(w.window);
@@ -325,7 +349,16 @@ LRESULT OnClose(MainWindow& w, WPARAM, LPARAM) {
 LRESULT OnQueryEndSession(MainWindow&, WPARAM, LPARAM) { return TRUE; }
 
 LRESULT OnEndSession(MainWindow& w, WPARAM wParam, LPARAM) {
-    if (wParam) ShutDownModel(w);  // Windows may end the process as soon as this returns
+    if (wParam) {  // Windows may end the process as soon as this returns
+        EndUpdateDialogForExit();
+        ShutDownModel(w);
+    }
+    return 0;
+}
+
+LRESULT OnUpdateCheckAnswer(MainWindow& w, WPARAM wParam, LPARAM lParam) {
+    if (std::unique_ptr<UpdateResult> result = TakePostedUpdateResult(lParam))
+        HandleUpdateCheckAnswer(w, wParam != 0, std::move(result));  // may show the dialog: `w` last
     return 0;
 }
 
@@ -390,6 +423,7 @@ const std::unordered_map<UINT, Handler>& Handlers() {
         {kTrayMessage, OnTrayIcon},
         {WM_COPYDATA, OnCopyData},
         {kNextHandOverMessage, OnNextHandOver},
+        {kUpdateCheckMessage, OnUpdateCheckAnswer},
     };
     return table;
 }

@@ -21,6 +21,7 @@
 #include "ui/gdi_handles.h"
 #include "ui/status_bar.h"
 #include "ui/tray_icon.h"
+#include "ui/update_result.h"
 
 namespace vonu {
 
@@ -71,6 +72,9 @@ struct MainWindow {
     ULONGLONG lastTooltipSent = 0;  // GetTickCount64 of the last tip sent
     uint64_t tickCounter = 0;
     bool shutDown = false;  // the model was stopped and saved
+    bool updateCheckBusy = false;                // an update check runs (ui/update_offer.h)
+    bool updateCheckAsked = false;               // ...that the user asked for: the status says so
+    std::unique_ptr<UpdateResult> pendingUpdate;  // a verified offer waiting for the dialog
     UINT taskbarCreatedMessage = 0;
 
     // The selected rows' downloads in the snapshot, the snapshot and the queues.

@@ -41,6 +41,15 @@
 #define IDC_COMPLETE_DONT_SHOW 605
 #define IDC_COMPLETE_OPEN_WITH 606
 #define IDC_COMPLETE_OPEN_FOLDER 607
+// The update dialog (ui/update.rc): 216 and 1200-1206.
+#define IDD_UPDATE 216
+#define IDC_UPDATE_HEADING 1200
+#define IDC_UPDATE_VERSIONS 1201
+#define IDC_UPDATE_NOTES 1202
+#define IDC_UPDATE_LINK 1203
+#define IDC_UPDATE_BAR 1204
+#define IDC_UPDATE_STATUS 1205
+#define IDC_UPDATE_SKIP 1206  // "Remind me later" / "Cancel" is IDCANCEL, "Update now" IDOK
 // The add-from-address dialogs (ui/new_download.rc): 300-499.
 #define IDD_ADDRESS 300
 #define IDC_ADDRESS_EDIT 301

@@ -14,6 +14,7 @@
 #include "ui/system_shutdown.h"
 #include "ui/tray_icon.h"
 #include "ui/turn_off_countdown.h"
+#include "ui/update_offer.h"
 
 namespace vonu {
 namespace {
@@ -86,7 +87,9 @@ void WindowTick(MainWindow& w) {
     if (!w.endActionRunning && !HandleFinishedQueues(w, m.TakeFinishedQueues())) return;
     if (!IsWindow(w.window)) return;
     PostNextHandOver(w);
-    // The update offer joins this sequence with the updater.
+    const HWND window = w.window;
+    ShowPendingUpdateWhenFree(w);  // a modal dialog whose loop runs ticks: `w` may be gone after
+    if (!IsWindow(window) || MainWindowOf(window) != &w) return;
     // The list saver writes list.ini every two seconds; without one, this thread does.
     if (++w.tickCounter % 8 == 0 && !w.listSaver) (void)SaveList(m, w.dataFolder, false);
 }

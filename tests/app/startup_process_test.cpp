@@ -94,22 +94,25 @@ TEST_F(Startup, RestartWaitsForTheOldInstanceToExit) {
     Exit(second, second_);
 }
 
-TEST_F(Startup, RestartGivesUpAfterAboutTwentySecondsAndActivatesTheOldWindow) {
+// Stopping every download can take longer than 20 s (a remux, a read that ends only at its
+// 30 s time-out): a "/restart" instance keeps waiting on the mutex, up to 120 s, and goes on
+// as soon as the old one has gone. (Giving up at the bound is checked in-process, with a
+// short bound, in single_instance_test.cpp.)
+TEST_F(Startup, RestartKeepsWaitingPastTwentySecondsForAnOldInstanceThatIsSlowToEnd) {
     HWND first = StartFirst();
     ASSERT_NE(first, nullptr);
-    ShowWindow(first, SW_MINIMIZE);
-    ASSERT_TRUE(WaitUntil(5000, [&] { return IsIconic(first) != 0; }));
-    const ULONGLONG began = GetTickCount64();
     second_ = StartVonu(L"/restart");
     ASSERT_TRUE(second_.started());
-    DWORD code = 1;
-    ASSERT_TRUE(second_.WaitExit(60000, &code));
-    const ULONGLONG waited = GetTickCount64() - began;
-    EXPECT_GE(waited, 15000u) << "about 200 attempts 100 ms apart";
-    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(second_.WaitExit(25000)) << "still waiting after 25 s";
+    EXPECT_EQ(WaitForMainWindow(second_.id(), 0), nullptr);
     EXPECT_EQ(MainWindows().size(), 1u);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsIconic(first); })) << "the old window is restored";
+
+    const ULONGLONG exited = GetTickCount64();
     Exit(first, first_);
+    HWND second = WaitForMainWindow(second_.id(), kStartTime);
+    ASSERT_NE(second, nullptr) << "once the old instance is gone, the new one starts";
+    EXPECT_LT(GetTickCount64() - exited, 20000u) << "at once, not at the end of its wait";
+    Exit(second, second_);
 }
 
 TEST_F(Startup, TrayStartIsHiddenOnlyWhenMinimiseToTrayIsOn) {

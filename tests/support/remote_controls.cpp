@@ -184,4 +184,45 @@ bool WaitForVonuWindow(DWORD pid, int rows, VonuWindow* out) {
     return shown && (rows < 0 || WaitUntil(10000, [&] { return ListViewRowCount(out->list) == rows; }));
 }
 
+std::vector<ShownBalloon> ShownBalloons() {
+    std::vector<HWND> tips;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+            wchar_t name[64] = {};
+            GetClassNameW(w, name, 64);
+            if (_wcsicmp(name, TOOLTIPS_CLASSW) == 0 && IsWindowVisible(w) &&
+                (GetWindowLongPtrW(w, GWL_STYLE) & TTS_BALLOON))
+                reinterpret_cast<std::vector<HWND>*>(p)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&tips));
+    std::vector<ShownBalloon> shown;
+    for (HWND tip : tips) {
+        ShownBalloon b;
+        RemoteBuffer title(tip, kTextOffset + kTextChars * sizeof(wchar_t));
+        TTGETTITLE get{};
+        get.dwSize = sizeof get;
+        get.cch = kTextChars;
+        get.pszTitle = reinterpret_cast<wchar_t*>(title.at(kTextOffset));
+        if (title.Write(0, &get, sizeof get)) {
+            DWORD_PTR ignored = 0;
+            if (SendMessageTimeoutW(tip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(title.at(0)), SMTO_ABORTIFHUNG,
+                                    2000, &ignored))
+                b.title = title.ReadText(kTextOffset, kTextChars);
+        }
+        RemoteBuffer tool(tip, kTextOffset + kTextChars * sizeof(wchar_t));
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof info;
+        info.lpszText = reinterpret_cast<wchar_t*>(tool.at(kTextOffset));
+        DWORD_PTR found = 0;
+        if (tool.Write(0, &info, sizeof info) &&
+            SendMessageTimeoutW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(tool.at(0)), SMTO_ABORTIFHUNG, 2000,
+                                &found) &&
+            found)
+            b.text = tool.ReadText(kTextOffset, kTextChars);
+        shown.push_back(b);
+    }
+    return shown;
+}
+
 }  // namespace vonu::test
