@@ -198,29 +198,13 @@ std::vector<ShownBalloon> ShownBalloons() {
         reinterpret_cast<LPARAM>(&tips));
     std::vector<ShownBalloon> shown;
     for (HWND tip : tips) {
-        ShownBalloon b;
-        RemoteBuffer title(tip, kTextOffset + kTextChars * sizeof(wchar_t));
-        TTGETTITLE get{};
-        get.dwSize = sizeof get;
-        get.cch = kTextChars;
-        get.pszTitle = reinterpret_cast<wchar_t*>(title.at(kTextOffset));
-        if (title.Write(0, &get, sizeof get)) {
-            DWORD_PTR ignored = 0;
-            if (SendMessageTimeoutW(tip, TTM_GETTITLE, 0, reinterpret_cast<LPARAM>(title.at(0)), SMTO_ABORTIFHUNG,
-                                    2000, &ignored))
-                b.title = title.ReadText(kTextOffset, kTextChars);
-        }
-        RemoteBuffer tool(tip, kTextOffset + kTextChars * sizeof(wchar_t));
-        TTTOOLINFOW info{};
-        info.cbSize = sizeof info;
-        info.lpszText = reinterpret_cast<wchar_t*>(tool.at(kTextOffset));
-        DWORD_PTR found = 0;
-        if (tool.Write(0, &info, sizeof info) &&
-            SendMessageTimeoutW(tip, TTM_ENUMTOOLSW, 0, reinterpret_cast<LPARAM>(tool.at(0)), SMTO_ABORTIFHUNG, 2000,
-                                &found) &&
-            found)
-            b.text = tool.ReadText(kTextOffset, kTextChars);
-        shown.push_back(b);
+        // WM_GETTEXT of a tooltip is the text it shows; the system carries it across processes,
+        // so nothing is written into the shell's memory.
+        wchar_t text[512] = {};
+        DWORD_PTR copied = 0;
+        if (SendMessageTimeoutW(tip, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                                &copied))
+            shown.push_back({std::wstring(text, wcsnlen(text, 512))});
     }
     return shown;
 }

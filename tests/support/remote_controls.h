@@ -48,10 +48,9 @@ std::wstring TreeItemText(HWND tree, HTREEITEM item);
 void TreeSelect(HWND tree, HTREEITEM item);
 
 // The notification-area balloons on the screen now: the shell shows each as a balloon
-// tooltip window (TTS_BALLOON) of its own process; its title and its tool's text are read
-// from it, as the user reads them. A window that does not answer within 2 s reads as empty.
+// tooltip window (TTS_BALLOON) of its own process, whose window text is the balloon's text.
+// A window that does not answer within 2 s is passed over.
 struct ShownBalloon {
-    std::wstring title;
     std::wstring text;
 };
 std::vector<ShownBalloon> ShownBalloons();
