@@ -43,4 +43,11 @@ std::wstring LowerAscii(std::wstring_view text) {
     return out;
 }
 
+bool PathIsInFolder(std::wstring_view path, std::wstring_view folder) {
+    while (!folder.empty() && (folder.back() == L'\\' || folder.back() == L'/')) folder.remove_suffix(1);
+    if (folder.empty() || path.size() <= folder.size() + 1) return false;
+    const wchar_t separator = path[folder.size()];
+    return (separator == L'\\' || separator == L'/') && EqualsNoCase(path.substr(0, folder.size()), folder);
+}
+
 }  // namespace vonu

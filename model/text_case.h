@@ -15,5 +15,9 @@ bool EndsWithNoCase(std::wstring_view text, std::wstring_view tail);
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 // A-Z to a-z and nothing else: for fixed keywords (device names, media types, "index").
 std::wstring LowerAscii(std::wstring_view text);
+// The path names something inside the folder (at any depth), as the file system compares
+// names: without case. A trailing backslash of the folder does not count; the folder
+// itself, "C:\Vonu2\x" for "C:\Vonu" and an empty folder are not inside.
+bool PathIsInFolder(std::wstring_view path, std::wstring_view folder);
 
 }  // namespace vonu
