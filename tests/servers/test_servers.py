@@ -149,6 +149,18 @@ location /basic/ {{
     auth_basic "vonu-test";
     auth_basic_user_file {dir}/htpasswd;
 }}
+# Pages a browser opens (written by the browser tests into www/pages/): served with their
+# media types, which the downloads above do without.
+location /pages/ {{
+    types {{
+        text/html html;
+        application/javascript js;
+        text/plain txt;
+        application/zip zip;
+        application/vnd.apple.mpegurl m3u8;
+        video/mp2t ts;
+    }}
+}}
 """
 
 
