@@ -204,3 +204,34 @@ test("popup sizes, names and language", () => {
   assert.equal(R.uiLanguage("en-US"), "en");
   assert.equal(R.uiLanguage("fr"), "en");
 });
+
+// The list the setup program carries must be the extension: a file missing from it would be
+// missing from every installation.
+test("files.txt lists exactly the extension's files, and the manifest uses only those", () => {
+  const fs = require("node:fs");
+  const path = require("node:path");
+  const folder = path.join(__dirname, "..", "..", "browser", "extension");
+  const listed = fs.readFileSync(path.join(folder, "files.txt"), "utf8").split(/\r?\n/)
+    .map((l) => l.trim()).filter((l) => l && !l.startsWith("#"));
+  const present = [];
+  (function walk(dir, prefix) {
+    for (const e of fs.readdirSync(dir, { withFileTypes: true })) {
+      if (e.isDirectory()) walk(path.join(dir, e.name), prefix + e.name + "/");
+      else if (prefix + e.name !== "files.txt") present.push(prefix + e.name);
+    }
+  })(folder, "");
+  assert.deepEqual([...listed].sort(), present.sort());
+  const m = JSON.parse(fs.readFileSync(path.join(folder, "manifest.json"), "utf8"));
+  const used = [m.background.service_worker, ...m.background.scripts, m.action.default_popup,
+    ...Object.values(m.action.default_icon), ...Object.values(m.icons), ...m.content_scripts.flatMap((c) => c.js),
+    `_locales/${m.default_locale}/messages.json`];
+  for (const file of used) assert.ok(listed.includes(file), file);
+  const html = fs.readFileSync(path.join(folder, "popup.html"), "utf8");
+  for (const [, src] of html.matchAll(/src="([^"]+)"/g)) assert.ok(listed.includes(src), src);
+  // Each icon is a PNG of its size, 8-bit RGBA (IHDR: width, height, depth 8, colour type 6).
+  for (const [size, file] of Object.entries(m.icons)) {
+    const png = fs.readFileSync(path.join(folder, file));
+    assert.equal(png.subarray(1, 4).toString(), "PNG", file);
+    assert.deepEqual([png.readUInt32BE(16), png.readUInt32BE(20), png[24], png[25]], [+size, +size, 8, 6], file);
+  }
+});
