@@ -76,14 +76,20 @@ void RegisterHostsForProgram(const std::wstring& programPath) {
     if (WriteManifest(firefox, FirefoxHostManifest(programPath))) SetKeys(firefox, true, false);
 }
 
-void RegisterHostsForInstall(const std::wstring& folder) {
+void WriteInstallManifests(const std::wstring& folder) {
     const std::wstring program = folder + L"\\Vonu.exe";
-    const std::wstring chromium = folder + L"\\" + kChromiumManifestFile;
-    (void)WriteManifest(chromium, ChromiumHostManifest(program));
-    SetKeys(chromium, false, false);
-    const std::wstring firefox = folder + L"\\" + kFirefoxManifestFile;
-    (void)WriteManifest(firefox, FirefoxHostManifest(program));
-    SetKeys(firefox, true, false);
+    (void)WriteManifest(folder + L"\\" + kChromiumManifestFile, ChromiumHostManifest(program));
+    (void)WriteManifest(folder + L"\\" + kFirefoxManifestFile, FirefoxHostManifest(program));
+}
+
+void SetInstallKeys(const std::wstring& folder) {
+    SetKeys(folder + L"\\" + kChromiumManifestFile, false, false);
+    SetKeys(folder + L"\\" + kFirefoxManifestFile, true, false);
+}
+
+void RegisterHostsForInstall(const std::wstring& folder) {
+    WriteInstallManifests(folder);
+    SetInstallKeys(folder);
 }
 
 }  // namespace vonu

@@ -48,5 +48,9 @@ void RegisterHostsForProgram(const std::wstring& programPath);
 // the Chromium browser's own key is left to the program's first start, and each group of
 // keys is set whether or not its manifest could be written.
 void RegisterHostsForInstall(const std::wstring& folder);
+// Its two halves, for a setup whose files are written by an elevated copy: the manifests in
+// the folder (that copy), and the keys of the user who runs setup (the user's own process).
+void WriteInstallManifests(const std::wstring& folder);
+void SetInstallKeys(const std::wstring& folder);
 
 }  // namespace vonu

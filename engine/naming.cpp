@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "model/decimal.h"
+#include "model/device_names.h"
 #include "model/download_manager.h"
 #include "model/text_case.h"
 #include "model/text_encoding.h"
@@ -26,13 +27,6 @@ bool Reserved(wchar_t c) {
 
 void TrimTrailingDotsAndSpaces(std::wstring& s) {
     while (!s.empty() && (s.back() == L' ' || s.back() == L'.')) s.pop_back();
-}
-
-bool IsDeviceName(const std::wstring& base) {
-    std::wstring b = LowerAscii(base);
-    if (b == L"con" || b == L"prn" || b == L"aux" || b == L"nul") return true;
-    return b.size() == 4 && (b.starts_with(L"com") || b.starts_with(L"lpt")) && b[3] >= L'0' &&
-           b[3] <= L'9';
 }
 
 bool TakenOnDisk(const std::wstring& candidate) {

@@ -56,6 +56,20 @@ WriteResult WriteParts(const std::wstring& path, std::initializer_list<std::stri
 
 }  // namespace
 
+WriteResult WriteFileBytes(const std::wstring& path, std::string_view bytes) {
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return {false, L"Cannot create " + path + L": " + SystemErrorText(GetLastError())};
+    DWORD error = ERROR_SUCCESS;
+    if (!WriteAll(file.get(), bytes.data(), bytes.size()) || !FlushFileBuffers(file.get())) {
+        error = GetLastError();
+        if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
+    }
+    if (!CloseHandle(file.release()) && error == ERROR_SUCCESS) error = GetLastError();
+    if (error == ERROR_SUCCESS) return {true, {}};
+    DeleteFileW(path.c_str());
+    return {false, L"Cannot write " + path + L": " + SystemErrorText(error)};
+}
+
 WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text) {
     static const char bom[2] = {'\xFF', '\xFE'};
     return WriteParts(path, {std::string_view(bom, sizeof bom),

@@ -17,5 +17,9 @@ struct WriteResult {
 
 [[nodiscard]] WriteResult WriteWholeFile(const std::wstring& path, std::wstring_view text);
 [[nodiscard]] WriteResult WriteWholeFileBytes(const std::wstring& path, std::string_view bytes);
+// Exactly these bytes straight into `path` (created or truncated, no sharing), flushed; for a
+// file that is itself a temporary one its caller moves into place later. A failed write
+// removes the partial file.
+[[nodiscard]] WriteResult WriteFileBytes(const std::wstring& path, std::string_view bytes);
 
 }  // namespace vonu

@@ -1,12 +1,5 @@
-// The product's web site: the support page, the extension's pages and the download page live
-// under it (each in the site's "en/" folder for the English interface), and so does the
-// signed update description.
+// The product's web site, for the windows (kept in the model so the setup program, which has
+// no windows of the main program, names the same site).
 #pragma once
 
-namespace vonu {
-
-inline constexpr wchar_t kProductSite[] = L"https://vonu.app";
-// Used when the UpdateUrl setting is empty.
-inline constexpr wchar_t kUpdateDescriptionAddress[] = L"https://vonu.app/update.json";
-
-}  // namespace vonu
+#include "model/product_site.h"

@@ -1,0 +1,85 @@
+#include "setup/uninstall_steps.h"
+
+#include <windows.h>
+
+#include "browser/host_manifests.h"
+#include "model/unique_handle.h"
+#include "setup/carried_files.h"
+#include "setup/install_folder.h"
+#include "setup/shortcuts.h"
+
+namespace vonu {
+namespace {
+
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+void DeleteQuietly(const std::wstring& path) {
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(path.c_str());
+}
+
+// A file with its leftovers from an interrupted installation.
+void DeleteInstalled(const std::wstring& path) {
+    DeleteQuietly(path);
+    DeleteQuietly(path + L".new");
+    DeleteQuietly(path + L".old");
+}
+
+std::wstring ReadString(HKEY root, const wchar_t* key, const wchar_t* name) {
+    wchar_t buffer[1024] = {};
+    DWORD bytes = sizeof buffer - sizeof(wchar_t);
+    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buffer, &bytes) !=
+        ERROR_SUCCESS)
+        return {};
+    return buffer;
+}
+
+std::wstring ProgramOfCommand(const std::wstring& command) {
+    if (command.empty()) return {};
+    if (command.front() == L'"') {
+        const size_t close = command.find(L'"', 1);
+        return close == std::wstring::npos ? std::wstring() : command.substr(1, close - 1);
+    }
+    return command.substr(0, command.find(L' '));
+}
+
+}  // namespace
+
+void RemoveProgramFiles(const std::wstring& folder) {
+    for (const CarriedFile& f : CarriedFiles()) DeleteInstalled(folder + L"\\" + f.name);
+    DeleteInstalled(folder + L"\\" + kUninstallerName);
+    DeleteQuietly(folder + L"\\Vonu.old.exe");
+    for (const wchar_t* manifest : {kChromiumManifestFile, kFirefoxManifestFile}) {
+        DeleteQuietly(folder + L"\\" + manifest);
+        DeleteQuietly(folder + L"\\" + manifest + L".tmp");
+    }
+    for (const std::wstring& sub : CarriedSubfolders()) RemoveDirectoryW((folder + L"\\" + sub).c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+void RemoveRegistration(const std::wstring& folder) {
+    DeleteShortcutsInto(folder);
+
+    if (PathIsInside(ProgramOfCommand(ReadString(HKEY_CURRENT_USER, kRunKey, L"Vonu")), folder)) {
+        HKEY run = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
+            RegKey key(run);
+            RegDeleteValueW(key.get(), L"Vonu");
+        }
+    }
+    for (const HostKey& key : kHostKeys)
+        if (PathIsInside(ReadString(HKEY_CURRENT_USER, key.subKey, nullptr), folder))
+            RegDeleteTreeW(HKEY_CURRENT_USER, key.subKey);
+    // An entry that records another folder belongs to another installation.
+    const std::wstring recorded = RecordedInstallFolder();
+    if (recorded.empty() || PathIsInside(recorded, folder)) RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+}
+
+void RemoveOwnData(const std::wstring& dataFolder) {
+    for (const wchar_t* name : {L"settings.ini", L"list.ini", L"categories.ini", L"logins.ini"})
+        for (const wchar_t* suffix : {L"", L".tmp", L".unreadable", L".unreadable.tmp"})
+            DeleteQuietly(dataFolder + L"\\" + name + suffix);
+    RemoveDirectoryW(dataFolder.c_str());
+}
+
+}  // namespace vonu
