@@ -42,10 +42,15 @@ uint64_t TotalInstallSize(const std::vector<FileToInstall>& files) {
     return total;
 }
 
-std::vector<std::wstring> CarriedSubfolders() {
+std::vector<std::wstring> CarriedNames() {
+    std::vector<std::wstring> names;
+    for (const CarriedFile& f : kCarried) names.push_back(f.name);
+    return names;
+}
+
+std::vector<std::wstring> SubfoldersOf(const std::vector<std::wstring>& names) {
     std::vector<std::wstring> folders;
-    for (const CarriedFile& f : kCarried) {
-        std::wstring name = f.name;
+    for (std::wstring name : names) {
         for (size_t slash = name.rfind(L'\\'); slash != std::wstring::npos; slash = name.rfind(L'\\')) {
             name.resize(slash);
             if (std::find(folders.begin(), folders.end(), name) == folders.end()) folders.push_back(name);

@@ -44,8 +44,11 @@ bool LoadCarriedFiles(HMODULE module, std::vector<FileToInstall>* out, std::wstr
 // The sum of the files' sizes plus kExtraInstallBytes.
 uint64_t TotalInstallSize(const std::vector<FileToInstall>& files);
 
-// The folders below the install folder that hold carried files, deepest first
+// The names of the carried files, in their order.
+std::vector<std::wstring> CarriedNames();
+
+// The folders below the install folder that hold these files, deepest first
 // ("extension\_locales\en", ..., "extension").
-std::vector<std::wstring> CarriedSubfolders();
+std::vector<std::wstring> SubfoldersOf(const std::vector<std::wstring>& names);
 
 }  // namespace vonu

@@ -6,6 +6,7 @@
 #include "browser/host_manifests.h"
 #include "model/data_folder.h"
 #include "model/product_site.h"
+#include "model/run_entry.h"
 #include "model/text_case.h"
 #include "model/unique_handle.h"
 #include "model/version.h"
@@ -16,8 +17,6 @@
 
 namespace vonu {
 namespace {
-
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 bool IsFolder(const std::wstring& path) {
     const DWORD a = GetFileAttributesW(path.c_str());
@@ -124,8 +123,6 @@ InstallOutcome InstallProgramFiles(const std::wstring& folder, const std::vector
     return {true, {}};
 }
 
-std::wstring RunValueFor(const std::wstring& folder) { return L"\"" + folder + L"\\Vonu.exe\" /tray"; }
-
 void RecordLanguage(const std::wstring& dataFolder, bool arabic) {
     CreateDirectoryW(dataFolder.c_str(), nullptr);
     const std::wstring settings = SettingsPath(dataFolder);
@@ -166,14 +163,11 @@ void InstallUserParts(const UserParts& parts, const InstallProgress& progress) {
     if (parts.desktop) (void)CreateShortcut(ShortcutPlace::Desktop, parts.folder, parts.arabic);
     if (parts.startMenu) (void)CreateShortcut(ShortcutPlace::Programs, parts.folder, parts.arabic);
 
-    HKEY run = nullptr;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-        RegKey key(run);
-        if (parts.autorun)
-            SetString(key.get(), L"Vonu", RunValueFor(parts.folder));
-        else
-            RegDeleteValueW(key.get(), L"Vonu");
-    }
+    // Autorun off clears any entry, as the unticked box says: Vonu does not start with Windows.
+    if (parts.autorun)
+        (void)WriteRunEntry(parts.folder + L"\\Vonu.exe");
+    else
+        (void)DeleteRunEntry();
 
     progress(L"Connecting Vonu to your browsers", 930);
     SetInstallKeys(parts.folder);

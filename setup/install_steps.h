@@ -52,7 +52,6 @@ struct UserParts {
 void InstallUserParts(const UserParts& parts, const InstallProgress& progress);
 
 // The pieces of InstallUserParts, for the uninstaller and the tests.
-std::wstring RunValueFor(const std::wstring& folder);  // "\"folder\Vonu.exe\" /tray"
 void WriteUninstallEntry(const std::wstring& folder, uint64_t totalSize);
 void RecordLanguage(const std::wstring& dataFolder, bool arabic);
 

@@ -30,12 +30,6 @@ std::wstring PlaceFolder(ShortcutPlace place) {
 
 }  // namespace
 
-bool PathIsInside(const std::wstring& path, const std::wstring& folder) {
-    if (folder.empty() || path.size() < folder.size()) return false;
-    if (!EqualsNoCase(std::wstring_view(path).substr(0, folder.size()), folder)) return false;
-    return path.size() == folder.size() || path[folder.size()] == L'\\';
-}
-
 std::vector<std::wstring> ShortcutPaths(ShortcutPlace place) {
     const std::wstring folder = PlaceFolder(place);
     if (folder.empty()) return {};
@@ -59,7 +53,7 @@ void DeleteShortcutsInto(const std::wstring& folder) {
     for (ShortcutPlace place : {ShortcutPlace::Desktop, ShortcutPlace::Programs})
         for (const std::wstring& path : ShortcutPaths(place)) {
             if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
-            if (PathIsInside(ShortcutTarget(path), folder)) DeleteFileW(path.c_str());
+            if (PathIsInFolder(ShortcutTarget(path), folder)) DeleteFileW(path.c_str());
         }
 }
 

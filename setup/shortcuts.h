@@ -23,7 +23,4 @@ bool CreateShortcut(ShortcutPlace place, const std::wstring& folder, bool arabic
 // The target of a shortcut file; empty when it cannot be read.
 std::wstring ShortcutTarget(const std::wstring& linkPath);
 
-// True when `path` names `folder` itself or something inside it (ignoring case).
-bool PathIsInside(const std::wstring& path, const std::wstring& folder);
-
 }  // namespace vonu

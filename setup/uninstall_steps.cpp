@@ -3,15 +3,14 @@
 #include <windows.h>
 
 #include "browser/host_manifests.h"
-#include "model/unique_handle.h"
+#include "model/run_entry.h"
+#include "model/text_case.h"
 #include "setup/carried_files.h"
 #include "setup/install_folder.h"
 #include "setup/shortcuts.h"
 
 namespace vonu {
 namespace {
-
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 void DeleteQuietly(const std::wstring& path) {
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -34,45 +33,30 @@ std::wstring ReadString(HKEY root, const wchar_t* key, const wchar_t* name) {
     return buffer;
 }
 
-std::wstring ProgramOfCommand(const std::wstring& command) {
-    if (command.empty()) return {};
-    if (command.front() == L'"') {
-        const size_t close = command.find(L'"', 1);
-        return close == std::wstring::npos ? std::wstring() : command.substr(1, close - 1);
-    }
-    return command.substr(0, command.find(L' '));
-}
-
 }  // namespace
 
-void RemoveProgramFiles(const std::wstring& folder) {
-    for (const CarriedFile& f : CarriedFiles()) DeleteInstalled(folder + L"\\" + f.name);
+void RemoveProgramFiles(const std::wstring& folder, const std::vector<std::wstring>& installed) {
+    for (const std::wstring& name : installed) DeleteInstalled(folder + L"\\" + name);
     DeleteInstalled(folder + L"\\" + kUninstallerName);
     DeleteQuietly(folder + L"\\Vonu.old.exe");
     for (const wchar_t* manifest : {kChromiumManifestFile, kFirefoxManifestFile}) {
         DeleteQuietly(folder + L"\\" + manifest);
         DeleteQuietly(folder + L"\\" + manifest + L".tmp");
     }
-    for (const std::wstring& sub : CarriedSubfolders()) RemoveDirectoryW((folder + L"\\" + sub).c_str());
+    for (const std::wstring& sub : SubfoldersOf(installed)) RemoveDirectoryW((folder + L"\\" + sub).c_str());
     RemoveDirectoryW(folder.c_str());
 }
 
 void RemoveRegistration(const std::wstring& folder) {
     DeleteShortcutsInto(folder);
 
-    if (PathIsInside(ProgramOfCommand(ReadString(HKEY_CURRENT_USER, kRunKey, L"Vonu")), folder)) {
-        HKEY run = nullptr;
-        if (RegOpenKeyExW(HKEY_CURRENT_USER, kRunKey, 0, KEY_SET_VALUE, &run) == ERROR_SUCCESS) {
-            RegKey key(run);
-            RegDeleteValueW(key.get(), L"Vonu");
-        }
-    }
+    (void)DeleteRunEntryInFolder(folder);
     for (const HostKey& key : kHostKeys)
-        if (PathIsInside(ReadString(HKEY_CURRENT_USER, key.subKey, nullptr), folder))
+        if (PathIsInFolder(ReadString(HKEY_CURRENT_USER, key.subKey, nullptr), folder))
             RegDeleteTreeW(HKEY_CURRENT_USER, key.subKey);
     // An entry that records another folder belongs to another installation.
     const std::wstring recorded = RecordedInstallFolder();
-    if (recorded.empty() || PathIsInside(recorded, folder)) RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
+    if (recorded.empty() || EqualsNoCase(recorded, folder)) RegDeleteTreeW(HKEY_CURRENT_USER, kUninstallKey);
 }
 
 void RemoveOwnData(const std::wstring& dataFolder) {

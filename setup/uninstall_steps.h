@@ -6,13 +6,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace vonu {
 
-// The carried files, the uninstaller, the updater's "Vonu.old.exe", both host manifests and
+// The installed files (the names of the carried files, relative to the folder), the uninstaller, the updater's "Vonu.old.exe", both host manifests and
 // any ".new"/".old" files an interrupted installation left; then the carried files' folders
 // and the install folder itself, each only when empty.
-void RemoveProgramFiles(const std::wstring& folder);
+void RemoveProgramFiles(const std::wstring& folder, const std::vector<std::wstring>& installed);
 
 // The Run value, the five host keys (with subkeys) and the uninstall entry, each only where
 // it points into `folder`.

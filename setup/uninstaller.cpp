@@ -122,7 +122,7 @@ int RunUninstaller(HINSTANCE instance, const SetupCommandLine& line) {
         ShowSetupMessage(nullptr, L"Close Vonu, then try again.", MB_OK | MB_ICONINFORMATION);
         return 1;
     }
-    RemoveProgramFiles(folder);
+    RemoveProgramFiles(folder, CarriedNames());
     RemoveRegistration(folder);
     if (choice == 2) RemoveOwnData(data);
     ShowSetupMessage(nullptr, L"Vonu was removed from your computer.", MB_OK | MB_ICONINFORMATION);
