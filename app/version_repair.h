@@ -7,9 +7,9 @@
 
 #include <string>
 
-namespace vonu {
+#include "model/uninstall_entry.h"
 
-inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vonu";
+namespace vonu {
 
 void RepairDisplayVersion(HKEY root, const wchar_t* subKey, const std::wstring& programFolder);
 

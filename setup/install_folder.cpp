@@ -61,7 +61,14 @@ std::wstring RecordedInstallFolder() { return QueryString(HKEY_CURRENT_USER, kUn
 std::wstring DefaultInstallFolder() {
     const std::wstring recorded = RecordedInstallFolder();
     if (!recorded.empty()) return recorded;
-    return KnownFolderPath(FOLDERID_UserProgramFiles) + L"\\Vonu";
+    // The per-user program files folder is LocalAppData\Programs; a system that cannot name it
+    // (Wine has no such known folder) gets that same place, never a path without a drive.
+    std::wstring programs = KnownFolderPath(FOLDERID_UserProgramFiles);
+    if (programs.empty()) {
+        const std::wstring local = KnownFolderPath(FOLDERID_LocalAppData);
+        if (!local.empty()) programs = local + L"\\Programs";
+    }
+    return programs + L"\\Vonu";
 }
 
 FolderCheck CheckInstallFolder(const std::wstring& typed, size_t longestName) {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace vonu {
+#include "model/uninstall_entry.h"
 
-inline constexpr wchar_t kUninstallKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vonu";
+namespace vonu {
 
 // The previous installation's "InstallLocation", else the per-user program files + "\Vonu".
 std::wstring DefaultInstallFolder();

@@ -90,8 +90,10 @@ std::wstring FolderToUninstall(const std::wstring& ownPath, const std::wstring& 
 }
 
 std::wstring SelfDeleteCommand(const std::wstring& systemFolder, const std::wstring& path) {
-    return L"\"" + systemFolder + L"\\cmd.exe\" /c \"" + systemFolder + L"\\ping.exe\" 127.0.0.1 -n 3 > nul & del /f /q \"" +
-           path + L"\"";
+    // cmd.exe drops the first and the last double quote of a /c command that holds more than
+    // two: the whole command is wrapped in one more pair so its own quotes survive.
+    return L"\"" + systemFolder + L"\\cmd.exe\" /c \"\"" + systemFolder + L"\\ping.exe\" 127.0.0.1 -n 3 > nul & del /f /q \"" +
+           path + L"\"\"";
 }
 
 int RunUninstaller(HINSTANCE instance, const SetupCommandLine& line) {

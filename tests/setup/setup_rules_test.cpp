@@ -155,8 +155,8 @@ TEST(Uninstaller, RemovesTheRecordedInstallationUnlessItIsTheInstalledUninstalle
     EXPECT_EQ(FolderToUninstall(L"C:\\Users\\u\\Downloads\\Vonu-Setup.exe", L""), L"");
 
     EXPECT_EQ(SelfDeleteCommand(L"C:\\windows\\system32", L"C:\\Temp\\Vonu-Uninstall.exe"),
-              L"\"C:\\windows\\system32\\cmd.exe\" /c \"C:\\windows\\system32\\ping.exe\" 127.0.0.1 -n 3 > nul & "
-              L"del /f /q \"C:\\Temp\\Vonu-Uninstall.exe\"");
+              L"\"C:\\windows\\system32\\cmd.exe\" /c \"\"C:\\windows\\system32\\ping.exe\" 127.0.0.1 -n 3 > nul & "
+              L"del /f /q \"C:\\Temp\\Vonu-Uninstall.exe\"\"");
 }
 
 TEST(CarriedFiles, ProgramFirstAndEveryFolderBeforeItsParent) {
