@@ -15,9 +15,7 @@ bench:
 	@scripts/bench.sh
 
 dist:
-	@echo "make dist is not built yet. Once the setup program lands it will build Vonu-Setup.exe"
-	@echo "carrying Vonu.exe and the browser extension's files. Nothing has been built."
-	@exit 1
+	@scripts/dist.sh
 
 clean:
 	rm -rf build
