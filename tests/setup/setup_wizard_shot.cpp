@@ -148,6 +148,8 @@ int Run(const std::wstring& folder) {
         HWND remove = WaitForDialog(0, g_arabic ? L"إزالة ڤونو" : L"Remove Vonu", IDC_REMOVE_DATA);
         if (!remove) return 7;
         Shot(remove, L"remove");
+        // The data folder goes too, so the prefix is left as the setup tests expect it.
+        SetChecked(remove, IDC_REMOVE_DATA, true);
         const DWORD copy = ProcessOf(remove);
         ClickItem(remove, IDOK);
         HWND message = nullptr;
