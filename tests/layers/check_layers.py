@@ -39,7 +39,8 @@ def product_folders(root):
     found = []
     for name in sorted(os.listdir(root)):
         path = os.path.join(root, name)
-        if name in NOT_PRODUCT or name.startswith(".") or not os.path.isdir(path):
+        # build-*/ are other build folders (make dist builds in build-dist/).
+        if name in NOT_PRODUCT or name.startswith((".", "build-")) or not os.path.isdir(path):
             continue
         for _, _, files in os.walk(path):
             if any(f.endswith(SOURCE) for f in files):

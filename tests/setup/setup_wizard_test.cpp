@@ -277,5 +277,43 @@ TEST(SetupWizard, InstallsOverInstallsFailsByNameAndUninstalls) {
     CoUninitialize();
 }
 
+
+// The copy the wizard starts with "runas" when the folder needs administrator rights: no
+// language dialog, the folder checked again, only the files written (the waiting wizard of
+// the user writes the user's parts), and an exit code that says how it went.
+TEST(SetupWizard, ElevatedCopyChecksItsFolderAndWritesOnlyTheFiles) {
+    test::TempFolder temp;
+    const std::wstring folder = temp.path() + L"\\Admin Apps\\Vonu";
+    const std::wstring recorded = RecordedInstallFolder();
+    {
+        // A folder relative to a drive's current folder would land elsewhere from System32.
+        test::Process setup = test::StartProgram(SetupPath(), L"/elevated /lang=ar /dir=\"C:foo\" /desktop=1");
+        const std::wstring told = AnswerMessage(setup.id(), L"إعداد ڤونو", IDOK);
+        EXPECT_NE(told.find(L"اختر مجلدًا لڤونو."), std::wstring::npos) << told;
+        DWORD code = 99;
+        EXPECT_TRUE(setup.WaitExit(20000, &code));
+        EXPECT_EQ(code, 3u);
+        setup.Kill();
+    }
+    test::Process setup = test::StartProgram(
+        SetupPath(), L"/elevated /lang=ar /dir=\"" + folder + L"\" /desktop=0 /startmenu=1 /autorun=0");
+    DWORD code = 99;
+    EXPECT_TRUE(setup.WaitExit(60000, &code));
+    EXPECT_EQ(code, 0u);
+    setup.Kill();
+    for (const std::wstring& name : CarriedNames()) {
+        SCOPED_TRACE(testing::Message() << name);
+        EXPECT_TRUE(ReadBytes(folder + L"\\" + name) == ReadBytes(BuildCopyOf(name)));
+    }
+    EXPECT_TRUE(ReadBytes(folder + L"\\Uninstall.exe") == ReadBytes(SetupPath()));
+    EXPECT_TRUE(FileExists(folder + L"\\" + kChromiumManifestFile));
+    // Nothing of the user's: no entry for this folder, no Run value, no shortcut into it.
+    EXPECT_EQ(RecordedInstallFolder(), recorded);
+    EXPECT_EQ(RegString(kRunKeyPath, kRunValueName).find(folder), std::wstring::npos);
+    for (ShortcutPlace place : {ShortcutPlace::Desktop, ShortcutPlace::Programs})
+        for (const std::wstring& link : ShortcutPaths(place))
+            EXPECT_FALSE(PathIsInFolder(ShortcutTarget(link), folder)) << link;
+}
+
 }  // namespace
 }  // namespace vonu
