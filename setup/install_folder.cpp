@@ -47,16 +47,18 @@ size_t RootLength(const std::wstring& path) {
     return 0;
 }
 
-std::wstring QueryString(HKEY root, const wchar_t* key, const wchar_t* name) {
+}  // namespace
+
+std::wstring RegistryText(HKEY root, const wchar_t* key, const wchar_t* name) {
     wchar_t buffer[1024] = {};
     DWORD bytes = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS) return {};
+    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buffer, &bytes) !=
+        ERROR_SUCCESS)
+        return {};
     return buffer;
 }
 
-}  // namespace
-
-std::wstring RecordedInstallFolder() { return QueryString(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation"); }
+std::wstring RecordedInstallFolder() { return RegistryText(HKEY_CURRENT_USER, kUninstallKey, L"InstallLocation"); }
 
 std::wstring DefaultInstallFolder() {
     const std::wstring recorded = RecordedInstallFolder();

@@ -2,6 +2,8 @@
 // the space lines of the folder page. No windows; any thread.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -12,6 +14,9 @@ namespace vonu {
 
 // The previous installation's "InstallLocation", else the per-user program files + "\Vonu".
 std::wstring DefaultInstallFolder();
+// A string value as stored (REG_SZ or REG_EXPAND_SZ, up to 1,023 characters); empty when
+// there is none.
+std::wstring RegistryText(HKEY root, const wchar_t* key, const wchar_t* name);
 // "InstallLocation" of the uninstall entry; empty when there is none.
 std::wstring RecordedInstallFolder();
 

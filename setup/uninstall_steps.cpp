@@ -24,15 +24,6 @@ void DeleteInstalled(const std::wstring& path) {
     DeleteQuietly(path + L".old");
 }
 
-std::wstring ReadString(HKEY root, const wchar_t* key, const wchar_t* name) {
-    wchar_t buffer[1024] = {};
-    DWORD bytes = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(root, key, name, RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, buffer, &bytes) !=
-        ERROR_SUCCESS)
-        return {};
-    return buffer;
-}
-
 }  // namespace
 
 void RemoveProgramFiles(const std::wstring& folder, const std::vector<std::wstring>& installed) {
@@ -52,7 +43,7 @@ void RemoveRegistration(const std::wstring& folder) {
 
     (void)DeleteRunEntryInFolder(folder);
     for (const HostKey& key : kHostKeys)
-        if (PathIsInFolder(ReadString(HKEY_CURRENT_USER, key.subKey, nullptr), folder))
+        if (PathIsInFolder(RegistryText(HKEY_CURRENT_USER, key.subKey, nullptr), folder))
             RegDeleteTreeW(HKEY_CURRENT_USER, key.subKey);
     // An entry that records another folder belongs to another installation.
     const std::wstring recorded = RecordedInstallFolder();

@@ -104,4 +104,12 @@ void SetChecked(HWND page, int id, bool on) {
     WaitUntil(3000, [&] { return ItemChecked(page, id) == on; });
 }
 
+std::wstring RegString(const wchar_t* key, const wchar_t* name) {
+    wchar_t buffer[2048] = {};
+    DWORD bytes = sizeof buffer - sizeof(wchar_t);
+    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS)
+        return L"(none)";
+    return buffer;
+}
+
 }  // namespace vonu::test

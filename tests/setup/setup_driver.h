@@ -28,6 +28,8 @@ HWND Page(HWND frame);
 bool WaitPage(HWND frame, int page, DWORD ms = 20000);
 bool Shown(HWND dialog, int id);
 bool Enabled(HWND dialog, int id);
+// A string value of HKEY_CURRENT_USER, "(none)" when there is none.
+std::wstring RegString(const wchar_t* key, const wchar_t* name);
 // Clicks a check box until it shows `on`.
 void SetChecked(HWND page, int id, bool on);
 

@@ -19,6 +19,7 @@
 #include "setup/install_steps.h"
 #include "setup/shortcuts.h"
 #include "setup/uninstall_steps.h"
+#include "tests/setup/setup_driver.h"
 #include "tests/support/process.h"
 #include "tests/support/temp_folder.h"
 
@@ -26,19 +27,12 @@ namespace vonu {
 namespace {
 
 using test::FileExists;
+using test::RegString;
 using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
 constexpr const wchar_t* kRunKey = kRunKeyPath;
-
-std::wstring RegString(const wchar_t* key, const wchar_t* name) {
-    wchar_t buffer[2048] = {};
-    DWORD bytes = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS)
-        return L"(none)";
-    return buffer;
-}
 
 DWORD RegNumber(const wchar_t* key, const wchar_t* name) {
     DWORD value = 0, bytes = sizeof value;

@@ -39,14 +39,6 @@ using test::ReadBytes;
 using test::WaitUntil;
 using namespace vonu::test;
 
-std::wstring RegString(const wchar_t* key, const wchar_t* name) {
-    wchar_t buffer[2048] = {};
-    DWORD bytes = sizeof buffer - sizeof(wchar_t);
-    if (RegGetValueW(HKEY_CURRENT_USER, key, name, RRF_RT_REG_SZ, nullptr, buffer, &bytes) != ERROR_SUCCESS)
-        return L"(none)";
-    return buffer;
-}
-
 std::wstring ImageOf(DWORD pid) {
     KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
     wchar_t path[MAX_PATH] = {};
