@@ -238,6 +238,32 @@ TEST(SetupWizard, InstallsOverInstallsFailsByNameAndUninstalls) {
         EXPECT_EQ(FindVonuWindow(), nullptr) << "Finish after a failure started Vonu";
     }
 
+    // --- A folder setup cannot write into (here a folder stands where its check file goes):
+    // it asks for administrator rights, and No keeps the wizard on the Options page.
+    {
+        const std::wstring blocked = temp.path() + L"\\Blocked\\Vonu";
+        CreateDirectoryW((temp.path() + L"\\Blocked").c_str(), nullptr);
+        CreateDirectoryW(blocked.c_str(), nullptr);
+        CreateDirectoryW((blocked + L"\\vonu-setup-check.tmp").c_str(), nullptr);
+        test::WriteBytes(blocked + L"\\vonu-setup-check.tmp\\x", "x");
+        WizardRun run;
+        WalkToOptions(run, blocked, folder);
+        if (HasFatalFailure()) return;
+        ClickItem(run.frame, IDC_SETUP_NEXT);
+        // Yes/No: No is the dialog's cancel button, so Escape and the close box answer No too.
+        const std::wstring asked = AnswerMessage(run.setup.id(), L"Vonu Setup", IDCANCEL);
+        EXPECT_NE(asked.find(L"Setup needs administrator rights to install in this folder. Continue?"), std::wstring::npos)
+            << asked;
+        EXPECT_EQ(VisiblePage(run.frame), 3);
+        EXPECT_FALSE(FileExists(blocked + L"\\Vonu.exe"));
+        ClickItem(run.frame, IDCANCEL);
+        const std::wstring sure = AnswerMessage(run.setup.id(), L"Vonu Setup", IDYES);
+        EXPECT_NE(sure.find(L"Are you sure you want to cancel setup?"), std::wstring::npos) << sure;
+        DWORD code = 99;
+        EXPECT_TRUE(run.setup.WaitExit(20000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+
     // --- The installed uninstaller, as the uninstall entry starts it: it hands over to its
     // copy in the temporary folder, which removes the installation and then itself.
     {
