@@ -8,6 +8,7 @@
 
 #include "model/decimal.h"
 #include "model/whole_file_writer.h"
+#include "model/win_error.h"
 
 namespace vonu {
 namespace {
@@ -69,9 +70,14 @@ void LoadServerLimitsLocked(DownloadManager& m, const std::wstring& settingsPath
     m.serverLimits = ParseServerLimits(buffer);
 }
 
-void SaveServerLimits(const std::wstring& settingsPath, const std::wstring& value) {
-    if (!PathFileExistsW(settingsPath.c_str()) && !WriteWholeFile(settingsPath, L"[Main]\r\n").ok) return;
-    WritePrivateProfileStringW(kSection, kKey, value.c_str(), settingsPath.c_str());
+WriteResult SaveServerLimits(const std::wstring& settingsPath, const std::wstring& value) {
+    if (!PathFileExistsW(settingsPath.c_str())) {
+        WriteResult created = WriteWholeFile(settingsPath, L"[Main]\r\n");
+        if (!created.ok) return created;
+    }
+    if (!WritePrivateProfileStringW(kSection, kKey, value.c_str(), settingsPath.c_str()))
+        return {false, L"Cannot write " + settingsPath + L": " + SystemErrorText(GetLastError())};
+    return {true, {}};
 }
 
 }  // namespace vonu

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/download_manager.h"
+#include "model/whole_file_writer.h"
 
 namespace vonu {
 
@@ -24,7 +25,8 @@ void ReplaceServerLimits(DownloadManager& m, std::vector<ServerLimit> limits);
 // Caller holds the category lock.
 void LoadServerLimitsLocked(DownloadManager& m, const std::wstring& settingsPath);
 // Writes the key with the profile functions; a missing settings.ini is first created as
-// UTF-16 (a file the profile functions create would be ANSI).
-void SaveServerLimits(const std::wstring& settingsPath, const std::wstring& value);
+// UTF-16 (a file the profile functions create would be ANSI). A host holds neither ";" nor
+// "=" (the dialogs refuse them), so the value never needs quoting.
+WriteResult SaveServerLimits(const std::wstring& settingsPath, const std::wstring& value);
 
 }  // namespace vonu

@@ -6,6 +6,7 @@
 
 #include <climits>
 #include <cwctype>
+#include <mutex>
 #include <optional>
 #include <type_traits>
 #include <variant>
@@ -16,6 +17,7 @@
 #include "model/ini_fields.h"
 #include "model/list_file.h"
 #include "model/user_lists.h"
+#include "model/win_error.h"
 #include "model/whole_file_writer.h"
 
 namespace vonu {
@@ -110,18 +112,85 @@ void LoadSettings(DownloadManager& m, const std::wstring& p) {
     for (const SettingsField& s : kSettings) ReadSetting(m, p, s);
 }
 
-void SaveSettings(const DownloadManager& m, const std::wstring& p) {
+std::wstring ProfileValue(std::wstring_view value) {
+    const auto quoted = [&](wchar_t q) { return value.size() >= 2 && value.front() == q && value.back() == q; };
+    const auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    if (quoted(L'"') || quoted(L'\'') || (!value.empty() && (blank(value.front()) || blank(value.back()))))
+        return L"\"" + std::wstring(value) + L"\"";
+    return std::wstring(value);
+}
+
+WriteResult SaveSettings(const DownloadManager& m, const std::wstring& p) {
     // Without a byte-order mark the profile functions would write an ANSI file, losing
     // every non-ANSI character (an Arabic folder name, say). If even that fails, write
     // nothing rather than an ANSI file.
-    if (!PathFileExistsW(p.c_str()) && !WriteWholeFile(p, L"[Main]\r\n").ok) return;
+    if (!PathFileExistsW(p.c_str())) {
+        WriteResult created = WriteWholeFile(p, L"[Main]\r\n");
+        if (!created.ok) return created;
+    }
+    WriteResult result{true, {}};
     std::wstring value;
     for (const SettingsField& s : kSettings) {
         if (!s.written) continue;
         value.clear();
         AppendIniValue(value, m, s.field);
-        WritePrivateProfileStringW(kSection, s.field.key, value.c_str(), p.c_str());
+        if (std::holds_alternative<std::wstring DownloadManager::*>(s.field.member)) value = ProfileValue(value);
+        if (!WritePrivateProfileStringW(kSection, s.field.key, value.c_str(), p.c_str()) && result.ok)
+            result = {false, L"Cannot write " + p + L": " + SystemErrorText(GetLastError())};
     }
+    return result;
+}
+
+EditedSettings CurrentSettings(const DownloadManager& m) {
+    EditedSettings e;
+    e.MaxConn = m.MaxConn;
+    e.MaxActive = m.MaxActive;
+    e.LimiterOn = m.LimiterOn;
+    e.SpeedLimitKB = m.SpeedLimitKB;
+    e.MaxPerServer = m.MaxPerServer;
+    e.BaseDir = m.BaseDir;
+    e.ShowProgress = m.ShowProgress;
+    e.ShowComplete = m.ShowComplete;
+    e.Clipboard = m.Clipboard;
+    e.MinToTray = m.MinToTray;
+    e.CheckUpdates = m.CheckUpdates;
+    e.Sound = m.Sound;
+    e.Language = m.Language;
+    e.ProxyMode = m.ProxyMode;
+    e.Proxy = m.Proxy;
+    e.PacUrl = m.PacUrl;
+    e.ScanOn = m.ScanOn;
+    e.ScanExe = m.ScanExe;
+    e.ScanArgs = m.ScanArgs;
+    return e;
+}
+
+void StoreEditedSettings(DownloadManager& m, const EditedSettings& e) {
+    {
+        std::lock_guard guard(m.lock);
+        m.MaxConn = e.MaxConn;
+        m.MaxActive = e.MaxActive;
+        m.ScanOn = e.ScanOn;
+        m.ScanExe = e.ScanExe;
+        m.ScanArgs = e.ScanArgs;
+    }
+    {
+        std::lock_guard guard(m.categoryLock);
+        m.BaseDir = e.BaseDir;
+        m.MaxPerServer = e.MaxPerServer;
+    }
+    m.LimiterOn = e.LimiterOn;
+    m.SpeedLimitKB = e.SpeedLimitKB;
+    m.ShowProgress = e.ShowProgress;
+    m.ShowComplete = e.ShowComplete;
+    m.Clipboard = e.Clipboard;
+    m.MinToTray = e.MinToTray;
+    m.CheckUpdates = e.CheckUpdates;
+    m.Sound = e.Sound;
+    m.Language = e.Language;
+    m.ProxyMode = e.ProxyMode;
+    m.Proxy = e.Proxy;
+    m.PacUrl = e.PacUrl;
 }
 
 void LoadAllState(DownloadManager& m, const std::wstring& dataFolder) {

@@ -27,7 +27,8 @@ WriteResult SaveCategoriesLoginsAndLimits(DownloadManager& m, const std::wstring
     WriteResult result = WriteWholeFile(CategoriesPath(dataFolder), categories);
     WriteResult second = WriteWholeFile(LoginsPath(dataFolder), logins);
     if (result.ok) result = second;
-    SaveServerLimits(SettingsPath(dataFolder), limits);
+    WriteResult third = SaveServerLimits(SettingsPath(dataFolder), limits);
+    if (result.ok) result = third;
     return result;
 }
 

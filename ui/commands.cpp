@@ -3,6 +3,8 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -23,11 +25,13 @@
 #include "model/settings.h"
 #include "ui/add_from_address.h"
 #include "ui/browser_dialog.h"
+#include "ui/category_dialog.h"
 #include "ui/delete_dialog.h"
 #include "ui/manager_tick_hook.h"
 #include "ui/product_site.h"
 #include "ui/progress_windows.h"
 #include "ui/new_queue_dialog.h"
+#include "ui/options_dialog.h"
 #include "ui/properties_dialog.h"
 #include "ui/scheduler_dialog.h"
 #include "ui/toolbar.h"
@@ -149,16 +153,25 @@ void DeleteCompleted(MainWindow& w) {
 
 bool LimiterChecked(const DownloadManager& m) { return m.LimiterOn && m.SpeedLimitKB > 0; }
 
-void ToggleLimiter(MainWindow& w) {
-    DownloadManager& m = Manager();
-    if (m.SpeedLimitKB <= 0) return;  // a limit is set in Options first
-    m.LimiterOn = !m.LimiterOn;
-    SetLimiterRate(m);
-    SaveSettings(m, SettingsPath(w.dataFolder));
+// The dialog runs a loop in which an Exit can free `w`; one modal dialog at a time.
+void OpenOptions(MainWindow& w, OptionsPage page) {
+    if (!IsWindowEnabled(w.window)) return;
+    const HWND window = w.window;
+    const OptionsOutcome outcome = ShowOptions(window, w.dataFolder, page);
+    if (!outcome.restartNow || !MainWindowStillOpen(window, w)) return;
+    if (StartProgramAgain()) CloseForExit(w);
 }
 
-// Until Options is part of the program, the limiter can only be switched when a limit is set.
-bool LimiterAvailable(const MainWindow&) { return Manager().SpeedLimitKB > 0; }
+void Options(MainWindow& w) { OpenOptions(w, OptionsPage::Connection); }
+
+void ToggleLimiter(MainWindow& w) {
+    DownloadManager& m = Manager();
+    if (m.SpeedLimitKB <= 0) return OpenOptions(w, OptionsPage::Connection);  // a limit is set there first
+    m.LimiterOn = !m.LimiterOn;
+    SetLimiterRate(m);
+    const WriteResult saved = SaveSettings(m, SettingsPath(w.dataFolder));
+    if (!saved.ok) ShowMessageBox(w.window, saved.error.c_str(), kTitle, MB_OK | MB_ICONWARNING);
+}
 
 // --- Queues --------------------------------------------------------------------------------
 
@@ -217,6 +230,48 @@ bool CanDeleteCategory(const MainWindow& w) {
     return c && !c->builtIn;
 }
 
+std::wstring BaseDirNow() {
+    std::lock_guard guard(Manager().categoryLock);  // probe threads read it under this lock
+    return Manager().BaseDir;
+}
+
+void ReplaceAndRebuild(MainWindow& w, std::vector<Category> categories) {
+    const WriteResult saved = ReplaceCategories(Manager(), std::move(categories), w.dataFolder);
+    RebuildCategories(w);
+    if (!saved.ok) ShowMessageBox(w.window, saved.error.c_str(), kTitle, MB_OK | MB_ICONWARNING);
+}
+
+void AddCategory(MainWindow& w) {
+    if (!IsWindowEnabled(w.window)) return;
+    const HWND window = w.window;
+    const std::vector<Category> categories = CopyCategories(Manager());
+    const std::optional<Category> added = EditCategoryDialog(window, Category{}, true, categories, BaseDirNow());
+    if (!added || !MainWindowStillOpen(window, w)) return;
+    // The list may have changed while the dialog was open: append to a fresh copy.
+    std::vector<Category> now = CopyCategories(Manager());
+    now.push_back(*added);
+    ReplaceAndRebuild(w, std::move(now));
+}
+
+bool CanEditCategory(const MainWindow& w) { return IsCategoryNode(w.currentNode); }
+
+void EditCategory(MainWindow& w) {
+    if (!IsWindowEnabled(w.window)) return;
+    const HWND window = w.window;
+    const std::vector<Category> categories = CopyCategories(Manager());
+    const Category* current = CurrentCategory(w, categories);
+    if (!current) return;
+    const std::wstring oldName = current->name;
+    const std::optional<Category> edited = EditCategoryDialog(window, *current, false, categories, BaseDirNow());
+    if (!edited || !MainWindowStillOpen(window, w)) return;
+    std::vector<Category> now = CopyCategories(Manager());
+    auto record = std::find_if(now.begin(), now.end(), [&](const Category& c) { return c.name == oldName; });
+    if (record == now.end()) return;  // deleted meanwhile
+    *record = *edited;
+    ReplaceAndRebuild(w, std::move(now));
+    if (edited->name != oldName) RenameCategoryInDownloads(Manager(), oldName, edited->name);
+}
+
 void DeleteCategory(MainWindow& w) {
     std::vector<Category> categories = CopyCategories(Manager());
     const Category* c = CurrentCategory(w, categories);
@@ -230,10 +285,8 @@ void DeleteCategory(MainWindow& w) {
     categories.erase(std::remove_if(categories.begin(), categories.end(),
                                     [&](const Category& k) { return k.name == name; }),
                      categories.end());
-    const WriteResult saved = ReplaceCategories(Manager(), std::move(categories), w.dataFolder);
     RenameCategoryInDownloads(Manager(), name, kGeneralCategory);
-    RebuildCategories(w);
-    if (!saved.ok) ShowMessageBox(w.window, saved.error.c_str(), kTitle, MB_OK | MB_ICONWARNING);
+    ReplaceAndRebuild(w, std::move(categories));
 }
 
 // --- Help and tray -------------------------------------------------------------------------
@@ -281,10 +334,10 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_FILE_DELETE, {Delete, ByRule<CanDelete>}},
         {ID_DOWNLOADS_STOP_ALL, {StopEveryDownload, ByRule<CanStopAll>}},
         {ID_DOWNLOADS_DELETE_COMPLETED, {DeleteCompleted, ByRule<CanDeleteCompleted>}},
-        {ID_DOWNLOADS_ADD_CATEGORY, {}},
+        {ID_DOWNLOADS_ADD_CATEGORY, {AddCategory, Always}},
         {ID_DOWNLOADS_BROWSER, {BrowserIntegration, Always}},
-        {ID_DOWNLOADS_LIMITER, {ToggleLimiter, LimiterAvailable}},
-        {ID_DOWNLOADS_OPTIONS, {}},
+        {ID_DOWNLOADS_LIMITER, {ToggleLimiter, Always}},
+        {ID_DOWNLOADS_OPTIONS, {Options, Always}},
         {ID_QUEUES_START, {StartCommandQueue, ByRule<CanStartQueue>}},
         {ID_QUEUES_STOP, {StopCommandQueue, ByRule<CanStopQueue>}},
         {ID_QUEUES_SCHEDULER, {Scheduler, Always}},
@@ -294,7 +347,7 @@ const std::unordered_map<int, Command>& Commands() {
         {ID_HELP_SUPPORT, {SupportPage, Always}},
         {ID_HELP_ABOUT, {About, Always}},
         {ID_LIST_REMOVE_FROM_QUEUE, {RemoveSelectedFromQueue, ByRule<CanRemoveFromQueue>}},
-        {ID_TREE_EDIT_CATEGORY, {}},
+        {ID_TREE_EDIT_CATEGORY, {EditCategory, CanEditCategory}},
         {ID_TREE_DELETE_CATEGORY, {DeleteCategory, CanDeleteCategory}},
         {ID_TRAY_OPEN, {OpenVonu, Always}},
         {ID_LIST_SELECT_ALL, {SelectAllRows, Always}},

@@ -1,5 +1,12 @@
 #include "ui/dialog_controls.h"
 
+#include <commdlg.h>
+#include <shobjidl.h>
+
+#include <algorithm>
+#include <cwchar>
+
+#include "l10n/localization.h"
 #include "ui/resource.h"
 
 namespace vonu {
@@ -44,6 +51,55 @@ HFONT DerivedFont(HWND control, int heightNumerator, int heightDenominator, LONG
     lf.lfHeight = MulDiv(lf.lfHeight, heightNumerator, heightDenominator);
     lf.lfWeight = weight;
     return CreateFontIndirectW(&lf);
+}
+
+std::wstring FileDialogFilter(const wchar_t* text) {
+    std::wstring filter = Translate(text);
+    for (wchar_t& c : filter)
+        if (c == L'|') c = L'\0';
+    return filter;
+}
+
+std::optional<std::wstring> PickFolder(HWND owner, const std::wstring& start) {
+    IFileOpenDialog* picker = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&picker))))
+        return std::nullopt;
+    std::optional<std::wstring> chosen;
+    DWORD options = 0;
+    picker->GetOptions(&options);
+    picker->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR);
+    IShellItem* folder = nullptr;
+    if (!start.empty() && SUCCEEDED(SHCreateItemFromParsingName(start.c_str(), nullptr, IID_PPV_ARGS(&folder)))) {
+        picker->SetFolder(folder);
+        folder->Release();
+    }
+    IShellItem* result = nullptr;
+    if (SUCCEEDED(picker->Show(owner)) && SUCCEEDED(picker->GetResult(&result))) {
+        wchar_t* path = nullptr;
+        if (SUCCEEDED(result->GetDisplayName(SIGDN_FILESYSPATH, &path)) && path) {
+            chosen = path;
+            CoTaskMemFree(path);
+        }
+        result->Release();
+    }
+    picker->Release();
+    return chosen;
+}
+
+std::optional<std::wstring> PickExistingFile(HWND owner, const std::wstring& current, const wchar_t* filterText) {
+    const std::wstring filter = FileDialogFilter(filterText);
+    std::wstring file = current;
+    file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    file.resize(wcslen(file.c_str()));
+    return file;
 }
 
 void SetProgramIcons(HWND dialog) {

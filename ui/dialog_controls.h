@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,17 @@ void ReadLeftToRight(HWND edit);
 // A font like the control's own with its height scaled and the given weight; the caller
 // deletes it. Null when the control has no font.
 HFONT DerivedFont(HWND control, int heightNumerator, int heightDenominator, LONG weight);
+
+// A file dialog's filter from its "Name (*.x)|*.x||" text, translated, "|" made NUL.
+std::wstring FileDialogFilter(const wchar_t* text);
+
+// A folder picker starting at `start` (when it names a folder); the chosen folder, or
+// nothing when the user cancelled.
+std::optional<std::wstring> PickFolder(HWND owner, const std::wstring& start);
+
+// An open-file dialog for a file that must exist, with the filter text, starting beside
+// `current`; the chosen path, or nothing when cancelled.
+std::optional<std::wstring> PickExistingFile(HWND owner, const std::wstring& current, const wchar_t* filter);
 
 // The program's icon, big and small, on a top-level dialog's title bar and task button.
 void SetProgramIcons(HWND dialog);

@@ -108,20 +108,12 @@ void OnCategoryChanged(HWND dialog, DialogState& state) {
     WritePath(dialog, state, FreePathIn(SelectedCategory(dialog, state), name, state.id));
 }
 
-// The "All files (*.*)|*.*||" form with "|" as the separator, as the file dialog wants it.
-std::wstring FilterText(const wchar_t* text) {
-    std::wstring filter = Translate(text);
-    for (wchar_t& c : filter)
-        if (c == L'|') c = L'\0';
-    return filter;
-}
-
 void Browse(HWND dialog, DialogState& state) {
     const std::wstring current = DialogItemText(dialog, IDC_ND_PATH);
     const std::wstring folder = BeforeLastBackslash(current);
     std::wstring file = AfterLastBackslash(current);
     file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
-    const std::wstring filter = FilterText(L"All files (*.*)|*.*||");
+    const std::wstring filter = FileDialogFilter(L"All files (*.*)|*.*||");
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = dialog;

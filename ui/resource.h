@@ -148,3 +148,61 @@
 // "Add to queue" submenu: ID_ADD_TO_QUEUE_BASE + queue id, for queue ids 1 to 100.
 #define ID_ADD_TO_QUEUE_BASE 41000
 #define ID_ADD_TO_QUEUE_LAST 41100
+
+// The Options dialog, its six pages and the category, site login and connections per server
+// dialogs (ui/options.rc): 1400-1599. The pages are child dialogs inside the tab control;
+// their control ids are unique across all six, so a page's control is found by id alone.
+#define IDD_OPTIONS 1400
+#define IDC_OPT_TABS 1401
+#define IDD_OPT_CONNECTION 1410
+#define IDC_OPT_MAX_CONN 1411
+#define IDC_OPT_MAX_ACTIVE 1412
+#define IDC_OPT_LIMITER_ON 1413
+#define IDC_OPT_SPEED_LIMIT 1414
+#define IDC_OPT_MAX_PER_SERVER 1415
+#define IDC_OPT_EXCEPTIONS 1416
+#define IDD_OPT_SAVE_TO 1420
+#define IDC_OPT_BASE_DIR 1421
+#define IDC_OPT_BASE_DIR_BROWSE 1422
+#define IDD_OPT_DOWNLOADS 1430
+#define IDC_OPT_SHOW_PROGRESS 1431
+#define IDC_OPT_SHOW_COMPLETE 1432
+#define IDC_OPT_CLIPBOARD 1433
+#define IDC_OPT_MIN_TO_TRAY 1434
+#define IDC_OPT_LANGUAGE 1435
+#define IDC_OPT_CHECK_UPDATES 1436
+#define IDC_OPT_SOUND 1437
+#define IDC_OPT_RUN_AT_START 1438
+#define IDD_OPT_PROXY 1440
+#define IDC_OPT_PROXY_SYSTEM 1441  // the four choices are 1441-1444 in ProxyMode order
+#define IDC_OPT_PROXY_NONE 1442
+#define IDC_OPT_PROXY_NAMED 1443
+#define IDC_OPT_PROXY_PAC 1444
+#define IDC_OPT_PROXY_SERVER 1445
+#define IDC_OPT_PAC_URL 1446
+#define IDD_OPT_LOGINS 1450
+#define IDC_OPT_LOGIN_LIST 1451
+#define IDC_OPT_LOGIN_ADD 1452
+#define IDC_OPT_LOGIN_EDIT 1453
+#define IDC_OPT_LOGIN_REMOVE 1454
+#define IDD_OPT_ANTIVIRUS 1460
+#define IDC_OPT_SCAN_ON 1461
+#define IDC_OPT_SCAN_EXE 1462
+#define IDC_OPT_SCAN_BROWSE 1463
+#define IDC_OPT_SCAN_ARGS 1464
+#define IDC_OPT_SCAN_DEFENDER 1465
+#define IDD_CATEGORY 1500
+#define IDC_CAT_NAME 1501
+#define IDC_CAT_TYPES 1502
+#define IDC_CAT_FOLDER 1503
+#define IDC_CAT_BROWSE 1504
+#define IDD_SITE_LOGIN 1520
+#define IDC_LOGIN_SITE 1521
+#define IDC_LOGIN_USER 1522
+#define IDC_LOGIN_PASSWORD 1523
+#define IDD_SERVER_LIMITS 1540
+#define IDC_LIMIT_LIST 1541
+#define IDC_LIMIT_SERVER 1542
+#define IDC_LIMIT_NUMBER 1543
+#define IDC_LIMIT_ADD 1544
+#define IDC_LIMIT_REMOVE 1545

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/text_encoding.h"
 #include "tests/support/temp_folder.h"
 
 namespace vonu {
@@ -116,6 +117,37 @@ TEST(Settings, ArabicFolderSurvivesSaveAndLoad) {
     EXPECT_EQ(back.MaxConn, 12u);
     EXPECT_TRUE(back.LimiterOn);
     EXPECT_EQ(back.LastUpdateCheck, -7);
+}
+
+// The profile functions drop one pair of quotes around a value and the blanks at its ends:
+// texts typed that way still come back as typed.
+TEST(Settings, QuotedAndBlankEdgedTextsComeBackAsTyped) {
+    const wchar_t* typed[] = {L"\"[file]\"", L"'[file]'", L" -x \"[file]\" ", L"\"a\" b \"c\"", L"\"", L"plain \"[file]\""};
+    for (const wchar_t* args : typed) {
+        SCOPED_TRACE(WideToUtf8(args));
+        TempFolder dir;
+        DownloadManager m;
+        PrepareDefaults(m);
+        m.ScanArgs = args;
+        m.Proxy = args;
+        ASSERT_TRUE(SaveSettings(m, dir.File(L"settings.ini")).ok);
+        DownloadManager back;
+        PrepareDefaults(back);
+        LoadSettings(back, dir.File(L"settings.ini"));
+        EXPECT_EQ(back.ScanArgs, args);
+        EXPECT_EQ(back.Proxy, args);
+    }
+}
+
+TEST(Settings, AFailedSaveSaysSo) {
+    TempFolder dir;
+    DownloadManager m;
+    PrepareDefaults(m);
+    // A folder where the file must go: nothing can be written there, even as root.
+    ASSERT_TRUE(CreateDirectoryW(dir.File(L"settings.ini").c_str(), nullptr));
+    const WriteResult saved = SaveSettings(m, dir.File(L"settings.ini"));
+    EXPECT_FALSE(saved.ok);
+    EXPECT_FALSE(saved.error.empty());
 }
 
 TEST(Settings, FirstSaveCreatesUtf16FileWithMainSectionInWriterOrder) {
