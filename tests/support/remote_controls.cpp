@@ -136,6 +136,18 @@ std::wstring StatusBarText(HWND bar, int pane) {
     return buffer.ReadText(0, kTextChars);
 }
 
+bool ClickTab(HWND tabs, int index) {
+    RemoteBuffer remote(tabs, sizeof(RECT));
+    RECT r{};
+    if (!SendMessageW(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.at(0))) ||
+        !remote.Read(0, &r, sizeof r))
+        return false;
+    const LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    PostMessageW(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    PostMessageW(tabs, WM_LBUTTONUP, 0, point);
+    return true;
+}
+
 std::vector<HTREEITEM> TreeRoots(HWND tree) {
     std::vector<HTREEITEM> items;
     auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));

@@ -41,6 +41,10 @@ std::wstring StatusBarText(HWND bar, int pane);
 int TimePickerMinute(HWND picker);
 bool SetTimePickerMinute(HWND picker, int minute);
 
+// Clicks a tab of a tab control as the mouse does (its rectangle through TCM_GETITEMRECT), so
+// the owner gets TCN_SELCHANGING and TCN_SELCHANGE. False when the rectangle was not found.
+bool ClickTab(HWND tabs, int index);
+
 // Tree items: roots in order, children of an item in order, an item's text.
 std::vector<HTREEITEM> TreeRoots(HWND tree);
 std::vector<HTREEITEM> TreeChildren(HWND tree, HTREEITEM item);
