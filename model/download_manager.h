@@ -5,7 +5,9 @@
 // every item, the queues, both hand-off lists, the next ids and the dirty flag. It is held
 // for short steps only, never across a network or disk wait. `categoryLock` guards
 // categories, logins and server limits; code that needs both takes `lock` first.
-// The settings fields are written on the user-interface thread only.
+// The settings fields are written on the user-interface thread only; those that other
+// threads read are written under the lock those readers take (StoreEditedSettings): BaseDir
+// and MaxPerServer under `categoryLock`, MaxConn, MaxActive and the Scan fields under `lock`.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 // The main window's commands: one handler per command id and one rule for when it is
 // available, shared by the menu bar, the context menus, the toolbar, the keyboard and the
 // tray menu. Commands whose dialog is not part of the program yet stay disabled and do
-// nothing. User-interface thread.
+// nothing. A command whose dialog runs a modal loop does nothing while another dialog has
+// disabled the main window. User-interface thread.
 #pragma once
 
 #include <windows.h>

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "model/text_encoding.h"
 #include "tests/support/temp_folder.h"
 

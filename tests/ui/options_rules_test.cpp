@@ -31,7 +31,9 @@ TEST(OptionsRules, NumbersAreWholeDigitsWithinTheirRange) {
         SCOPED_TRACE(Narrow(c.typed));
         const NumberCheck n = CheckNumber(c.typed, 1, 10);
         EXPECT_EQ(n.verdict, c.verdict);
-        if (c.verdict == NumberVerdict::Ok) EXPECT_EQ(n.value, c.value);
+        if (c.verdict == NumberVerdict::Ok) {
+            EXPECT_EQ(n.value, c.value);
+        }
     }
     EXPECT_EQ(CheckNumber(L"10000000", 0, 10000000).verdict, NumberVerdict::Ok);
     EXPECT_EQ(CheckNumber(L"10000001", 0, 10000000).verdict, NumberVerdict::OutOfRange);

@@ -125,11 +125,26 @@ protected:
         PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_OPTIONS, 0);
         return Dialog(L"Options");
     }
-    // Presses OK and returns the message the dialog answered with ("(no message box)" when
-    // none came), which is answered.
+    // The text of the message box titled so that the dialog shows (the dialog may carry the
+    // same title), after pressing `button` on it; "(no message box)" when none came.
+    std::wstring AnswerBoxOver(HWND dialog, const wchar_t* boxTitle, int button = IDOK) {
+        HWND box = nullptr;
+        WaitUntil(10000, [&] {
+            for (HWND w : TopWindows(vonu_.id(), L"#32770"))
+                if (w != dialog && ControlText(w) == boxTitle) box = w;
+            return box != nullptr;
+        });
+        if (!box) return L"(no message box)";
+        std::wstring text;
+        WaitUntil(3000, [&] { return !(text = MessageBoxText(box)).empty(); });
+        ClickItem(box, button);
+        WaitDialogGone(box);
+        return text;
+    }
+    // Presses OK and returns the message the dialog answered with, which is answered.
     std::wstring OkRefused(HWND dialog, const wchar_t* boxTitle) {
         ClickItem(dialog, IDOK);
-        return AnswerMessageBox(vonu_.id(), boxTitle, IDOK);
+        return AnswerBoxOver(dialog, boxTitle);
     }
     std::map<std::wstring, std::string> StateFiles() {
         const std::wstring folder = DataFolder();
@@ -187,7 +202,7 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     // Leaving a page checks it too.
     SetPageText(options, IDC_OPT_MAX_ACTIVE, L"0");
     ASSERT_TRUE(ClickTab(GetDlgItem(options, IDC_OPT_TABS), 2));
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Options", IDOK), L"Enter an integer between 1 and 10.");
+    EXPECT_EQ(AnswerBoxOver(options, L"Options"), L"Enter an integer between 1 and 10.");
     EXPECT_EQ(CurrentTab(options), 0);
     EXPECT_TRUE(IsWindowVisible(PageItem(options, IDC_OPT_MAX_ACTIVE)));
     SetPageText(options, IDC_OPT_MAX_ACTIVE, L"3");
@@ -238,7 +253,7 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     }
     SetItemText(limits, IDC_LIMIT_SERVER, L"a=1;b");
     ClickItem(limits, IDC_LIMIT_ADD);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Connections per server", IDOK), L"A server name can't contain ; or =");
+    EXPECT_EQ(AnswerBoxOver(limits, L"Connections per server"), L"A server name can't contain ; or =");
     const std::vector<std::vector<std::wstring>> limitRows = {{L"Dl.Example.com", L"3"}, {L"files.example.org", L"2"}};
     EXPECT_EQ(ListViewRows(GetDlgItem(limits, IDC_LIMIT_LIST), 2), limitRows);
     ClickItem(limits, IDOK);
@@ -304,7 +319,7 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     SetPageCheck(options, IDC_OPT_RUN_AT_START, false);
     ChooseCombo(options, IDC_OPT_LANGUAGE, 1);
     ClickItem(options, IDOK);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Vonu Download Manager", IDNO),
+    EXPECT_EQ(AnswerBoxOver(options, L"Vonu Download Manager", IDNO),
               L"Restart Vonu to use the new language. Restart now?");
     ASSERT_TRUE(WaitDialogGone(options));
     EXPECT_FALSE(ReadRunEntry().has_value());
