@@ -50,7 +50,7 @@ constexpr std::array<PageInfo, kPageCount> kPages = {{
     {IDD_OPT_ANTIVIRUS, L"Antivirus"},
 }};
 
-// Text boxes are capped at what settings.ini reads back whole (Part of the load's buffers).
+// Text boxes are capped at what the settings load reads back whole (its buffer sizes).
 struct TextCap {
     int id;
     int chars;

@@ -67,6 +67,7 @@ std::wstring WithoutTrailingSlash(std::wstring_view folder) {
 }
 
 bool IsUsableFolder(std::wstring_view folder) {
+    if (folder.size() == 2 && folder[1] == L':') return false;  // a bare drive: its current folder
     std::wstring f = WithoutTrailingSlash(folder);
     size_t partsFrom = 0;
     if (f.size() >= 3 && IsDriveLetter(f[0]) && f[1] == L':' && f[2] == L'\\') {

@@ -199,7 +199,9 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
         EXPECT_EQ(CurrentTab(options), r.page);
         SetPageText(options, r.id, good);
     }
-    // Leaving a page checks it too.
+    // Leaving a page checks it too (the last refusal left Save To in front).
+    ASSERT_TRUE(ClickTab(GetDlgItem(options, IDC_OPT_TABS), 0));
+    ASSERT_TRUE(WaitUntil(3000, [&] { return IsWindowVisible(PageItem(options, IDC_OPT_MAX_ACTIVE)) != FALSE; }));
     SetPageText(options, IDC_OPT_MAX_ACTIVE, L"0");
     ASSERT_TRUE(ClickTab(GetDlgItem(options, IDC_OPT_TABS), 2));
     EXPECT_EQ(AnswerBoxOver(options, L"Options"), L"Enter an integer between 1 and 10.");
