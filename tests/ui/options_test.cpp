@@ -3,9 +3,9 @@
 // land in settings.ini under their keys, the logins in logins.ini with the password
 // protected (and read back equal), the limits in ServerLimits, the start-with-Windows entry
 // in the registry; Cancel and a refused page leave every file byte for byte as it was; a
-// category added and edited from the tree lands in categories.ini; a speed limit set while a
-// download runs slows that download within a second; a proxy set there carries the next
-// download's requests.
+// category added and edited from the tree lands in categories.ini, and a file that cannot be
+// replaced is reported, not taken as saved; a speed limit set while a download runs slows
+// that download within a second; a proxy set there carries the next download's requests.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -95,6 +95,7 @@ protected:
     }
     void TearDown() override {
         Stop();
+        RemoveDirectoryW(CategoriesPath(DataFolder()).c_str());  // left by a test that blocks the file
         ClearVonuData();
         DeleteFileW(LoginsPath(DataFolder()).c_str());
         (void)DeleteRunEntry();
@@ -163,8 +164,11 @@ protected:
 TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     ASSERT_NO_FATAL_FAILURE(Start(L"", 0, L"MaxConn=6\r\n"));
     const auto before = StateFiles();
-    HWND options = OpenOptions();
+    // With no limit set, the Speed limiter command opens Options to set one.
+    PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_LIMITER, 0);
+    HWND options = Dialog(L"Options");
     ASSERT_NE(options, nullptr);
+    EXPECT_EQ(CurrentTab(options), 0);
     EXPECT_EQ(ComboIndex(options, IDC_OPT_MAX_CONN), 3) << "6 is not a choice: 8 shows";
     EXPECT_EQ(ComboIndex(options, IDC_OPT_LANGUAGE), 0) << "English";
     EXPECT_FALSE(PageChecked(options, IDC_OPT_RUN_AT_START));
@@ -329,7 +333,7 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     EXPECT_EQ(ControlText(window_), L"Vonu Download Manager") << "still English";
 }
 
-TEST_F(OptionsTest, CategoriesAreAddedAndEditedFromTheTree) {
+TEST_F(OptionsTest, CategoriesAreAddedAndEditedAndAFailedSaveIsShown) {
     ASSERT_NO_FATAL_FAILURE(Start());
     PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_ADD_CATEGORY, 0);
     HWND dialog = Dialog(L"Add category");
@@ -378,6 +382,26 @@ TEST_F(OptionsTest, CategoriesAreAddedAndEditedFromTheTree) {
     saved = FileText(CategoriesPath(DataFolder()));
     EXPECT_NE(saved.find(L"[Cat6]\r\nName=BOOKS\r\nTypes=epub mobi azw3\r\nFolder=D:\\Library\r\n"), std::wstring::npos)
         << Narrow(saved);
+
+    // A categories.ini that cannot be replaced (a folder has taken its name): adding a
+    // category and confirming Options both say so instead of looking saved.
+    const std::wstring categories = CategoriesPath(DataFolder());
+    ASSERT_TRUE(DeleteFileW(categories.c_str()));
+    ASSERT_TRUE(CreateDirectoryW(categories.c_str(), nullptr));
+    PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_ADD_CATEGORY, 0);
+    dialog = Dialog(L"Add category");
+    ASSERT_NE(dialog, nullptr);
+    SetItemText(dialog, IDC_CAT_NAME, L"Comics");
+    ClickItem(dialog, IDOK);
+    ASSERT_TRUE(WaitDialogGone(dialog));
+    const std::wstring refused = AnswerMessageBox(vonu_.id(), L"Vonu Download Manager", IDOK);
+    EXPECT_EQ(refused.rfind(L"Cannot replace " + categories, 0), 0u) << Narrow(refused);
+    HWND options = OpenOptions();
+    ASSERT_NE(options, nullptr);
+    ClickItem(options, IDOK);
+    const std::wstring unsaved = AnswerBoxOver(options, L"Vonu Download Manager");
+    EXPECT_EQ(unsaved.rfind(L"Cannot replace " + categories, 0), 0u) << Narrow(unsaved);
+    ASSERT_TRUE(WaitDialogGone(options));
 }
 
 // The percentage of the download's row and the time it first showed.
