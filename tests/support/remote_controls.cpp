@@ -56,6 +56,23 @@ HWND ChildOfClass(HWND parent, const wchar_t* className) {
     return nullptr;
 }
 
+HWND DescendantWithId(HWND parent, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM p) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(p);
+            if (GetDlgCtrlID(child) != s->id) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 int TimePickerMinute(HWND picker) {
     RemoteBuffer buffer(picker, sizeof(SYSTEMTIME));
     if (SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(buffer.at(0))) != GDT_VALID) return -1;

@@ -25,6 +25,9 @@ bool WaitForVonuWindow(DWORD pid, int rows, VonuWindow* out);
 
 // The first direct child of `parent` with the window class `className`.
 HWND ChildOfClass(HWND parent, const wchar_t* className);
+// The first window at any depth below `parent` with this control id (the pages of a tabbed
+// dialog are child dialogs, so their controls are not its direct children); null when none.
+HWND DescendantWithId(HWND parent, int id);
 
 int ListViewRowCount(HWND list);
 std::wstring ListViewText(HWND list, int row, int column);

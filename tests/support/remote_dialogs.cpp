@@ -1,5 +1,8 @@
 #include "tests/support/remote_dialogs.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "tests/support/process.h"
 #include "tests/support/window_helpers.h"
 
@@ -107,8 +110,13 @@ HWND FocusedControl(HWND dialog) {
 
 std::wstring MessageBoxText(HWND box) { return WindowText(GetDlgItem(box, 0xFFFF)); }
 
-std::wstring AnswerMessageBox(DWORD pid, const std::wstring& title, int button) {
-    HWND box = WaitForProcessDialog(pid, title);
+std::wstring AnswerMessageBox(DWORD pid, const std::wstring& title, int button, HWND except) {
+    HWND box = nullptr;
+    WaitUntil(10000, [&] {
+        for (HWND w : TopWindows(pid, L"#32770", title))
+            if (w != except && ControlText(w) == title) box = w;
+        return box != nullptr;
+    });
     if (!box) return L"(no message box)";
     // The box fills its text while it opens; wait for it.
     std::wstring text;
@@ -119,6 +127,23 @@ std::wstring AnswerMessageBox(DWORD pid, const std::wstring& title, int button) 
     ClickItem(box, button);
     WaitDialogGone(box);
     return text;
+}
+
+bool HoldForScreenshot(HWND dialog, bool arabic, const std::wstring& folder, const char* step) {
+    if (!dialog) {
+        std::fprintf(stderr, "%s: the dialog did not open\n", step);
+        return false;
+    }
+    if (((GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) != arabic) {
+        std::fprintf(stderr, "%s: the dialog has the wrong direction\n", step);
+        return false;
+    }
+    Sleep(700);  // Wine's painting
+    const std::wstring base = folder + L"\\" + std::wstring(step, step + std::strlen(step));
+    HANDLE file = CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    WaitUntil(60000, [&] { return GetFileAttributesW((base + L".done").c_str()) != INVALID_FILE_ATTRIBUTES; });
+    return true;
 }
 
 }  // namespace vonu::test

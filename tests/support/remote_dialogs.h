@@ -41,7 +41,14 @@ HWND FocusedControl(HWND dialog);
 // The text of a message box (the static with id 0xFFFF).
 std::wstring MessageBoxText(HWND box);
 // Waits for the process's message box of that title, returns its text and presses the
-// button (IDOK, IDCANCEL...); "(no message box)" when none appeared.
-std::wstring AnswerMessageBox(DWORD pid, const std::wstring& title, int button);
+// button (IDOK, IDCANCEL...); "(no message box)" when none appeared. A dialog that carries the
+// same title as its box (the box is owned by it) is passed over as `except`.
+std::wstring AnswerMessageBox(DWORD pid, const std::wstring& title, int button, HWND except = nullptr);
+
+// For the screenshot tools: checks that `dialog` is there and laid out in the language's
+// direction, lets Wine paint, writes FOLDER\STEP.ready and waits (at most 60 s) for
+// FOLDER\STEP.done, which the screenshot script makes once it has the picture. False, with the
+// reason on stderr, when the dialog is missing or has the wrong direction.
+bool HoldForScreenshot(HWND dialog, bool arabic, const std::wstring& folder, const char* step);
 
 }  // namespace vonu::test

@@ -11,7 +11,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "l10n/language.h"
@@ -30,65 +29,29 @@ using namespace vonu::test;
 
 namespace {
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool Hold(bool arabic, const std::wstring& folder, HWND dialog, const char* step) {
-    if (!dialog) {
-        std::fprintf(stderr, "%s: the dialog did not open\n", step);
-        return false;
-    }
-    if (((GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) != arabic) {
-        std::fprintf(stderr, "%s: the dialog has the wrong direction\n", step);
-        return false;
-    }
-    Sleep(700);  // Wine's painting
-    const std::wstring base = folder + L"\\" + std::wstring(step, step + std::strlen(step));
-    HANDLE file = CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    WaitUntil(60000, [&] { return Exists(base + L".done"); });
-    return true;
-}
-
-HWND Find(HWND options, int id) {
-    struct F {
-        int id;
-        HWND found;
-    } f{id, nullptr};
-    EnumChildWindows(
-        options,
-        [](HWND c, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<F*>(p);
-            if (GetDlgCtrlID(c) != f->id) return TRUE;
-            f->found = c;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
-    return f.found;
-}
-
 bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
     auto dialog = [&](const wchar_t* title) { return WaitForProcessDialog(pid, Translate(title)); };
     PostMessageW(window, WM_COMMAND, ID_DOWNLOADS_OPTIONS, 0);
     HWND options = dialog(L"Options");
-    if (!options) return Hold(arabic, folder, nullptr, "connection");
+    if (!options) return HoldForScreenshot(nullptr, arabic, folder, "connection");
     HWND tabs = GetDlgItem(options, IDC_OPT_TABS);
     const char* pages[] = {"connection", "saveto", "downloads", "proxy", "logins", "antivirus"};
     for (int i = 0; i < 6; ++i) {
         if (i > 0) ClickTab(tabs, i);
         WaitUntil(3000, [&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == i; });
-        if (!Hold(arabic, folder, options, pages[i])) return false;
+        if (!HoldForScreenshot(options, arabic, folder, pages[i])) return false;
     }
     ClickTab(tabs, 0);
-    PostMessageW(Find(options, IDC_OPT_EXCEPTIONS), BM_CLICK, 0, 0);
+    PostMessageW(DescendantWithId(options, IDC_OPT_EXCEPTIONS), BM_CLICK, 0, 0);
     HWND limits = dialog(L"Connections per server");
-    if (!Hold(arabic, folder, limits, "limits")) return false;
+    if (!HoldForScreenshot(limits, arabic, folder, "limits")) return false;
     ClickItem(limits, IDCANCEL);
     WaitDialogGone(limits);
     ClickTab(tabs, 4);
-    ListViewSelect(Find(options, IDC_OPT_LOGIN_LIST), {0});
-    PostMessageW(Find(options, IDC_OPT_LOGIN_EDIT), BM_CLICK, 0, 0);
+    ListViewSelect(DescendantWithId(options, IDC_OPT_LOGIN_LIST), {0});
+    PostMessageW(DescendantWithId(options, IDC_OPT_LOGIN_EDIT), BM_CLICK, 0, 0);
     HWND login = dialog(L"Site login");
-    if (!Hold(arabic, folder, login, "login")) return false;
+    if (!HoldForScreenshot(login, arabic, folder, "login")) return false;
     ClickItem(login, IDCANCEL);
     WaitDialogGone(login);
     ClickItem(options, IDCANCEL);
@@ -100,7 +63,7 @@ bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
         SetItemText(category, IDC_CAT_TYPES, L"epub mobi azw3");
         SetItemText(category, IDC_CAT_FOLDER, L"C:\\Users\\Public\\Books");
     }
-    const bool ok = Hold(arabic, folder, category, "category");
+    const bool ok = HoldForScreenshot(category, arabic, folder, "category");
     if (category) ClickItem(category, IDCANCEL);
     return ok;
 }

@@ -35,12 +35,6 @@ using namespace test;
 
 std::string Narrow(const std::wstring& text) { return WideToUtf8(text); }
 
-std::wstring FileText(const std::wstring& path) {
-    const std::string bytes = ReadBytes(path);
-    if (bytes.size() < 2) return {};
-    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
-}
-
 // The raw value of key= in the text (the first line that starts with it), "(absent)" without.
 std::wstring RawValue(const std::wstring& text, const std::wstring& key) {
     const size_t at = text.find(L"\r\n" + key + L"=");
@@ -49,24 +43,8 @@ std::wstring RawValue(const std::wstring& text, const std::wstring& key) {
     return text.substr(from, text.find(L"\r\n", from) - from);
 }
 
-// Control ids are unique across the Options pages: the page's control is found among all
-// descendants of the dialog.
-HWND PageItem(HWND options, int id) {
-    struct Find {
-        int id;
-        HWND found;
-    } find{id, nullptr};
-    EnumChildWindows(
-        options,
-        [](HWND child, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(p);
-            if (GetDlgCtrlID(child) != f->id) return TRUE;
-            f->found = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&find));
-    return find.found;
-}
+// Control ids are unique across the Options pages.
+HWND PageItem(HWND options, int id) { return DescendantWithId(options, id); }
 void SetPageText(HWND options, int id, const std::wstring& text) {
     SendMessageW(PageItem(options, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
@@ -126,21 +104,10 @@ protected:
         PostMessageW(window_, WM_COMMAND, ID_DOWNLOADS_OPTIONS, 0);
         return Dialog(L"Options");
     }
-    // The text of the message box titled so that the dialog shows (the dialog may carry the
-    // same title), after pressing `button` on it; "(no message box)" when none came.
+    // The message box of that title over `dialog` (which may carry the same title), answered
+    // with `button`; "(no message box)" when none came.
     std::wstring AnswerBoxOver(HWND dialog, const wchar_t* boxTitle, int button = IDOK) {
-        HWND box = nullptr;
-        WaitUntil(10000, [&] {
-            for (HWND w : TopWindows(vonu_.id(), L"#32770"))
-                if (w != dialog && ControlText(w) == boxTitle) box = w;
-            return box != nullptr;
-        });
-        if (!box) return L"(no message box)";
-        std::wstring text;
-        WaitUntil(3000, [&] { return !(text = MessageBoxText(box)).empty(); });
-        ClickItem(box, button);
-        WaitDialogGone(box);
-        return text;
+        return AnswerMessageBox(vonu_.id(), boxTitle, button, dialog);
     }
     // Presses OK and returns the message the dialog answered with, which is answered.
     std::wstring OkRefused(HWND dialog, const wchar_t* boxTitle) {
@@ -154,7 +121,7 @@ protected:
                 {L"logins", ReadBytes(LoginsPath(folder))},
                 {L"list", ReadBytes(ListPath(folder))}};
     }
-    std::wstring Settings() { return FileText(SettingsPath(DataFolder())); }
+    std::wstring Settings() { return Utf16FileText(SettingsPath(DataFolder())); }
 
     TempFolder base_;
     Process vonu_;
@@ -308,7 +275,7 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     GetPrivateProfileStringW(L"Main", L"ScanArgs", L"", args, 64, SettingsPath(DataFolder()).c_str());
     EXPECT_STREQ(args, L"\"[file]\"") << "read back as typed";
 
-    const std::wstring logins = FileText(LoginsPath(DataFolder()));
+    const std::wstring logins = Utf16FileText(LoginsPath(DataFolder()));
     EXPECT_EQ(RawValue(logins, L"Site"), L"Files.Example.org");
     EXPECT_EQ(RawValue(logins, L"User"), L"me");
     EXPECT_EQ(logins.find(L"wörd"), std::wstring::npos) << "no password in the clear";
@@ -358,7 +325,7 @@ TEST_F(OptionsTest, CategoriesAreAddedAndEditedAndAFailedSaveIsShown) {
     SetItemText(dialog, IDC_CAT_FOLDER, base_.path() + L"\\BOOKS");
     ClickItem(dialog, IDOK);
     ASSERT_TRUE(WaitDialogGone(dialog));
-    std::wstring saved = FileText(CategoriesPath(DataFolder()));
+    std::wstring saved = Utf16FileText(CategoriesPath(DataFolder()));
     const size_t cat = saved.find(L"[Cat6]\r\nName=Books\r\nTypes=epub mobi azw3\r\nFolder=\r\n");
     EXPECT_NE(cat, std::wstring::npos) << Narrow(saved);
 
@@ -379,7 +346,7 @@ TEST_F(OptionsTest, CategoriesAreAddedAndEditedAndAFailedSaveIsShown) {
     SetItemText(dialog, IDC_CAT_FOLDER, L"D:\\Library");
     ClickItem(dialog, IDOK);
     ASSERT_TRUE(WaitDialogGone(dialog));
-    saved = FileText(CategoriesPath(DataFolder()));
+    saved = Utf16FileText(CategoriesPath(DataFolder()));
     EXPECT_NE(saved.find(L"[Cat6]\r\nName=BOOKS\r\nTypes=epub mobi azw3\r\nFolder=D:\\Library\r\n"), std::wstring::npos)
         << Narrow(saved);
 

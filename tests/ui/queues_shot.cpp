@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "l10n/language.h"
@@ -26,25 +25,6 @@ using namespace vonu::test;
 
 namespace {
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool Hold(bool arabic, const std::wstring& folder, HWND dialog, const char* step) {
-    if (!dialog) {
-        std::fprintf(stderr, "%s: the dialog did not open\n", step);
-        return false;
-    }
-    if (((GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) != arabic) {
-        std::fprintf(stderr, "%s: the dialog has the wrong direction\n", step);
-        return false;
-    }
-    Sleep(700);  // Wine's painting
-    const std::wstring base = folder + L"\\" + std::wstring(step, step + std::strlen(step));
-    HANDLE file = CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    WaitUntil(60000, [&] { return Exists(base + L".done"); });
-    return true;
-}
-
 bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
     auto dialog = [&](const wchar_t* title) { return WaitForProcessDialog(pid, Translate(title)); };
     PostMessageW(window, WM_COMMAND, ID_QUEUES_SCHEDULER, 0);
@@ -54,18 +34,18 @@ bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
         SendMessageW(list, LB_SETCURSEL, 1, 0);
         SendMessageW(scheduler, WM_COMMAND, MAKEWPARAM(IDC_SCH_QUEUES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     }
-    if (!Hold(arabic, folder, scheduler, "scheduler")) return false;
+    if (!HoldForScreenshot(scheduler, arabic, folder, "scheduler")) return false;
     ClickItem(scheduler, IDC_SCH_NEW);
     HWND named = dialog(L"New queue");
     if (named) SetItemText(named, IDC_NQ_NAME, arabic ? L"تنزيلات الليل" : L"Weekend");
-    if (!Hold(arabic, folder, named, "newqueue")) return false;
+    if (!HoldForScreenshot(named, arabic, folder, "newqueue")) return false;
     ClickItem(named, IDCANCEL);
     WaitDialogGone(named);
     ClickItem(scheduler, IDC_SCH_START_NOW);  // the queue has nothing to do: its end action runs
     ClickItem(scheduler, IDCANCEL);
     WaitDialogGone(scheduler);
     HWND countdown = dialog(L"Turn off computer");
-    const bool ok = Hold(arabic, folder, countdown, "countdown");
+    const bool ok = HoldForScreenshot(countdown, arabic, folder, "countdown");
     if (countdown) ClickItem(countdown, IDCANCEL);
     if (countdown) WaitDialogGone(countdown);
     return ok;
