@@ -199,6 +199,9 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     SetPageText(options, IDC_OPT_MAX_ACTIVE, L"7");
     SetPageCheck(options, IDC_OPT_RUN_AT_START, true);
     ClickPage(options, IDC_OPT_SCAN_DEFENDER);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return PageText(options, IDC_OPT_SCAN_ARGS) == L"-Scan -ScanType 3 -File \"[file]\""; }));
+    EXPECT_NE(PageText(options, IDC_OPT_SCAN_EXE).find(L"\\Windows Defender\\MpCmdRun.exe"), std::wstring::npos);
+    EXPECT_EQ(PageText(options, IDC_OPT_SCAN_EXE).find(L'%'), std::wstring::npos) << "expanded";
     ClickItem(options, IDCANCEL);
     ASSERT_TRUE(WaitDialogGone(options));
     EXPECT_EQ(StateFiles(), before);
@@ -289,6 +292,18 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     EXPECT_EQ(ComboIndex(options, IDC_OPT_MAX_CONN), 5);
     EXPECT_TRUE(PageChecked(options, IDC_OPT_RUN_AT_START));
     EXPECT_TRUE(PageChecked(options, IDC_OPT_PROXY_NAMED));
+    // Edit opens the stored login; Remove takes it out of the list, and OK out of logins.ini.
+    HWND loginList = PageItem(options, IDC_OPT_LOGIN_LIST);
+    ListViewSelect(loginList, {0});
+    ClickPage(options, IDC_OPT_LOGIN_EDIT);
+    login = Dialog(L"Site login");
+    ASSERT_NE(login, nullptr);
+    EXPECT_EQ(ItemText(login, IDC_LOGIN_SITE), L"Files.Example.org");
+    EXPECT_EQ(ItemText(login, IDC_LOGIN_USER), L"me");
+    ClickItem(login, IDCANCEL);
+    ASSERT_TRUE(WaitDialogGone(login));
+    ClickPage(options, IDC_OPT_LOGIN_REMOVE);
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ListViewRowCount(loginList) == 0; }));
     SetPageCheck(options, IDC_OPT_RUN_AT_START, false);
     ChooseCombo(options, IDC_OPT_LANGUAGE, 1);
     ClickItem(options, IDOK);
@@ -297,6 +312,7 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     ASSERT_TRUE(WaitDialogGone(options));
     EXPECT_FALSE(ReadRunEntry().has_value());
     EXPECT_EQ(RawValue(Settings(), L"Language"), L"ar");
+    EXPECT_EQ(RawValue(Utf16FileText(LoginsPath(DataFolder())), L"Site"), L"(absent)");
     EXPECT_EQ(ControlText(window_), L"Vonu Download Manager") << "still English";
 }
 
