@@ -314,6 +314,30 @@ TEST_F(OptionsTest, EveryPageReachesItsFileAndCancelOrARefusalChangesNothing) {
     EXPECT_EQ(RawValue(Settings(), L"Language"), L"ar");
     EXPECT_EQ(RawValue(Utf16FileText(LoginsPath(DataFolder())), L"Site"), L"(absent)");
     EXPECT_EQ(ControlText(window_), L"Vonu Download Manager") << "still English";
+
+    // The saved choice still differs from the running language: Yes starts the program again,
+    // in Arabic, and this instance ends.
+    options = OpenOptions();
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(ComboIndex(options, IDC_OPT_LANGUAGE), 1);
+    ClickItem(options, IDOK);
+    EXPECT_EQ(AnswerBoxOver(options, L"Vonu Download Manager", IDYES),
+              L"Restart Vonu to use the new language. Restart now?");
+    EXPECT_TRUE(vonu_.WaitExit(15000)) << "the first instance ends";
+    HWND again = nullptr;
+    EXPECT_TRUE(WaitUntil(30000, [&] {
+        const std::vector<HWND> windows = MainWindows();
+        again = windows.empty() ? nullptr : windows.front();
+        return again && IsWindowVisible(again);
+    }));
+    ASSERT_NE(again, nullptr) << "the program started again";
+    PROCESS_INFORMATION restarted{};
+    GetWindowThreadProcessId(again, &restarted.dwProcessId);
+    restarted.hProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
+                                     restarted.dwProcessId);
+    vonu_ = Process(restarted);  // ended by TearDown
+    window_ = again;
+    EXPECT_NE(GetWindowLongPtrW(again, GWL_EXSTYLE) & WS_EX_LAYOUTRTL, 0) << "the new instance is in Arabic";
 }
 
 TEST_F(OptionsTest, CategoriesAreAddedAndEditedAndAFailedSaveIsShown) {
