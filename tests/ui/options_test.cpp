@@ -411,6 +411,41 @@ TEST_F(OptionsTest, CategoriesAreAddedAndEditedAndAFailedSaveIsShown) {
     ASSERT_TRUE(WaitDialogGone(options));
 }
 
+// An Exit from outside (as the setup program sends it) while one of these dialogs, or a dialog
+// inside Options, is open ends the program normally: the command that opened the dialog
+// must not touch the freed main window afterwards.
+TEST_F(OptionsTest, ExitFromOutsideWhileADialogIsOpenEndsCleanly) {
+    const struct {
+        const char* name;
+        int command;
+        const wchar_t* title;
+        int innerButton;
+        const wchar_t* innerTitle;
+    } dialogs[] = {
+        {"options", ID_DOWNLOADS_OPTIONS, L"Options", 0, nullptr},
+        {"site login in options", ID_DOWNLOADS_OPTIONS, L"Options", IDC_OPT_LOGIN_ADD, L"Site login"},
+        {"connections per server in options", ID_DOWNLOADS_OPTIONS, L"Options", IDC_OPT_EXCEPTIONS,
+         L"Connections per server"},
+        {"add category", ID_DOWNLOADS_ADD_CATEGORY, L"Add category", 0, nullptr},
+    };
+    for (const auto& d : dialogs) {
+        SCOPED_TRACE(d.name);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        PostMessageW(window_, WM_COMMAND, d.command, 0);
+        HWND dialog = Dialog(d.title);
+        ASSERT_NE(dialog, nullptr);
+        if (d.innerButton) {
+            ClickPage(dialog, d.innerButton);
+            ASSERT_NE(Dialog(d.innerTitle), nullptr);
+        }
+        PostMessageW(window_, WM_COMMAND, ID_APP_EXIT, 0);
+        DWORD code = 1;
+        ASSERT_TRUE(vonu_.WaitExit(15000, &code)) << "the program ends";
+        EXPECT_EQ(code, 0u);
+        vonu_ = Process();
+    }
+}
+
 // The percentage of the download's row and the time it first showed.
 struct Progress {
     double percent = -1;
