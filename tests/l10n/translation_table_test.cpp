@@ -22,13 +22,25 @@ const wchar_t* const kExpectedKeys[] = {
 
 std::string Show(const wchar_t* text) { return WideToUtf8(text ? text : L"(null)"); }
 
-// The conversions of a printf format in order ("%d", "%.1f", "%%", "%lld"...). A '%' that
-// does not start a valid conversion is reported as "<bad>", so a broken format never
-// compares equal to a good one.
+// The conversions of a printf format in order ("%d", "%.1f", "%%", "%lld"...), and the
+// numbered places "%1", "%2"... A '%' that does not start a valid conversion is reported as
+// "<bad>", so a broken format never compares equal to a good one.
 std::vector<std::wstring> Placeholders(std::wstring_view format) {
     std::vector<std::wstring> found;
     for (size_t i = 0; i < format.size(); ++i) {
         if (format[i] != L'%') continue;
+        // "%1" ... "%9" alone (not a width: no digit, letter or ".digit" after it) is a
+        // numbered place that the program fills by text replacement; it counts as itself.
+        if (i + 1 < format.size() && format[i + 1] >= L'1' && format[i + 1] <= L'9') {
+            const std::wstring_view rest = format.substr(i + 2);
+            const bool widthFollows = !rest.empty() && (iswalnum(rest[0]) || (rest[0] == L'.' && rest.size() > 1 &&
+                                                                               iswdigit(rest[1])));
+            if (!widthFollows) {
+                found.emplace_back(format.substr(i, 2));
+                ++i;
+                continue;
+            }
+        }
         size_t j = i + 1;
         while (j < format.size() && std::wstring_view(L"-+ #0").find(format[j]) != std::wstring_view::npos)
             ++j;
@@ -104,6 +116,10 @@ TEST(TranslationTable, PlaceholderReaderCatchesMismatches) {
     EXPECT_NE(Placeholders(L"%lld sec"), Placeholders(L"%d sec"));
     EXPECT_NE(Placeholders(L"%d, %d"), Placeholders(L"%d"));
     EXPECT_EQ(Placeholders(L"(%.1f%% done)"), (std::vector<std::wstring>{L"%.1f", L"%%"}));
+    // Numbered places keep their numbers and order; a width before a conversion is no place.
+    EXPECT_EQ(Placeholders(L"between %1 and %2."), (std::vector<std::wstring>{L"%1", L"%2"}));
+    EXPECT_NE(Placeholders(L"between %1 and %2."), Placeholders(L"between %2 and %1."));
+    EXPECT_EQ(Placeholders(L"%5d and %2.1f"), (std::vector<std::wstring>{L"%5d", L"%2.1f"}));
 }
 
 TEST(TranslationTable, FileFiltersKeepTheirPatterns) {
