@@ -133,8 +133,7 @@ void FillPages(const Options& o) {
     HWND language = Control(o, IDC_OPT_LANGUAGE);
     ComboBox_AddString(language, kEnglishName);
     ComboBox_AddString(language, kArabicName);
-    const bool arabic = s.Language == L"ar" || (s.Language != L"en" && IsArabicInterface());
-    ComboBox_SetCurSel(language, arabic ? 1 : 0);
+    ComboBox_SetCurSel(language, ArabicChosenAtOpening(s.Language, IsArabicInterface()) ? 1 : 0);
 
     Check(o, IDC_OPT_PROXY_SYSTEM + static_cast<int>(s.ProxyMode > 3 ? 0 : s.ProxyMode), true);
     SetText(o, IDC_OPT_PROXY_SERVER, s.Proxy);

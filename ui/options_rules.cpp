@@ -41,6 +41,10 @@ int ConnectionChoiceIndex(uint32_t maxConn) {
     return static_cast<int>(found - std::begin(kConnectionChoices));
 }
 
+bool ArabicChosenAtOpening(std::wstring_view storedLanguage, bool arabicInterface) {
+    return storedLanguage == L"ar" || (storedLanguage != L"en" && arabicInterface);
+}
+
 NumberCheck CheckNumber(std::wstring_view typed, int64_t lo, int64_t hi) {
     const std::wstring_view digits = Trimmed(typed);
     if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))

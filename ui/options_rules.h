@@ -18,6 +18,10 @@ namespace vonu {
 inline constexpr int kConnectionChoices[] = {1, 2, 4, 8, 12, 16, 24, 32};
 int ConnectionChoiceIndex(uint32_t maxConn);
 
+// The language drop-down at opening: Arabic when the stored choice is "ar", or when there is
+// no "en" choice and the interface runs in Arabic (the system's language chose it).
+bool ArabicChosenAtOpening(std::wstring_view storedLanguage, bool arabicInterface);
+
 // A number box as typed. Only ASCII digits with blanks around count as a whole number:
 // "", "abc", "1.5", "-1", "+3" and "1,000" are NotInteger. A whole number too long for
 // 64 bits is OutOfRange, like any other value outside lo ... hi.

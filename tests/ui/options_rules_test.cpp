@@ -42,6 +42,20 @@ TEST(OptionsRules, NumbersAreWholeDigitsWithinTheirRange) {
               L"Enter an integer between 0 and 10000000.");
 }
 
+TEST(OptionsRules, LanguageChoiceFollowsTheStoredCodeThenTheRunningInterface) {
+    const struct {
+        const wchar_t* stored;
+        bool arabicInterface;
+        bool arabic;
+    } cases[] = {
+        {L"", false, false}, {L"", true, true},     {L"ar", false, true}, {L"ar", true, true},
+        {L"en", true, false}, {L"en", false, false}, {L"fr", true, true}, {L"fr", false, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ArabicChosenAtOpening(c.stored, c.arabicInterface), c.arabic)
+            << Narrow(c.stored) << " with the interface in " << (c.arabicInterface ? "Arabic" : "English");
+}
+
 TEST(OptionsRules, ConnectionChoiceShowsEightForAValueNotInTheList) {
     EXPECT_EQ(kConnectionChoices[ConnectionChoiceIndex(6)], 8);
     EXPECT_EQ(kConnectionChoices[ConnectionChoiceIndex(0)], 8);
