@@ -122,13 +122,6 @@ std::wstring NameFromContentDisposition(const std::wstring& value) {
     return RepairName(DecodeName(v));
 }
 
-bool IsDeviceName(std::wstring_view base) {
-    std::wstring b = LowerAscii(base);
-    if (b == L"con" || b == L"prn" || b == L"aux" || b == L"nul") return true;
-    return b.size() == 4 && (b.starts_with(L"com") || b.starts_with(L"lpt")) && b[3] >= L'0' &&
-           b[3] <= L'9';
-}
-
 std::wstring SanitizeFileName(const std::wstring& name) {
     std::wstring s;
     s.reserve(name.size());

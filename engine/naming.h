@@ -29,10 +29,6 @@ std::wstring RepairName(const std::wstring& text);
 // The file name a Content-Disposition value gives (filename* first); empty when none.
 std::wstring NameFromContentDisposition(const std::wstring& value);
 
-// CON, PRN, AUX, NUL, COM0-9 or LPT0-9 in any case: a name Windows opens as a device. Pass
-// the part before the first dot ("nul.tar.gz" is a device too) without trailing spaces.
-bool IsDeviceName(std::wstring_view base);
-
 // A name that is safe to create inside a folder: no path separators, reserved characters,
 // control or direction-control characters, trailing dots or spaces, device names, or more
 // than 200 characters; never empty ("download").

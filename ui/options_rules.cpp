@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "engine/naming.h"
 #include "model/decimal.h"
+#include "model/device_names.h"
 #include "model/text_case.h"
 
 namespace vonu {
