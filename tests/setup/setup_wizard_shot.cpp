@@ -57,33 +57,46 @@ std::set<DWORD> ThreadsOf(DWORD pid) {
 HWND StartAndChooseLanguage(Process& setup, bool shoot) {
     setup = StartProgram(SetupPath(), L"");
     HWND language = nullptr;
-    WaitUntil(20000, [&] {
+    // A first start in a busy prefix can take a while.
+    WaitUntil(60000, [&] {
         language = FindDialog(setup.id(), L"Vonu Setup", IDC_LANGUAGE_LIST);
         if (!language) language = FindDialog(setup.id(), L"إعداد ڤونو", IDC_LANGUAGE_LIST);
         return language != nullptr;
     });
-    if (!language) return nullptr;
+    if (!language) {
+        std::fwprintf(stderr, L"no language dialog\n");
+        return nullptr;
+    }
     SendMessageW(GetDlgItem(language, IDC_LANGUAGE_LIST), LB_SETCURSEL, g_arabic ? 1 : 0, 0);
     if (shoot) Shot(language, L"language");
     ClickItem(language, IDOK);
-    return WaitForDialog(setup.id(), Title(), IDC_SETUP_NEXT);
+    HWND frame = WaitForDialog(setup.id(), Title(), IDC_SETUP_NEXT, 60000);
+    if (!frame) std::fwprintf(stderr, L"no wizard after the language dialog\n");
+    return frame;
+}
+
+// Waits for the page, saying which one did not come.
+bool Reached(HWND frame, int page) {
+    if (WaitPage(frame, page, 60000)) return true;
+    std::fwprintf(stderr, L"page %d did not come (page %d shows)\n", page, VisiblePage(frame));
+    return false;
 }
 
 // Walks to the Options page with `folder` typed in, taking the pictures on the way if asked.
 bool WalkToOptions(HWND frame, const std::wstring& folder, bool shoot) {
-    if (!WaitPage(frame, 0)) return false;
+    if (!Reached(frame, 0)) return false;
     if (shoot) Shot(frame, L"welcome");
     ClickItem(frame, IDC_SETUP_NEXT);
-    if (!WaitPage(frame, 1)) return false;
+    if (!Reached(frame, 1)) return false;
     ClickItem(Page(frame), IDC_LICENSE_ACCEPT);
     WaitUntil(3000, [&] { return Enabled(frame, IDC_SETUP_NEXT); });
     if (shoot) Shot(frame, L"license");
     ClickItem(frame, IDC_SETUP_NEXT);
-    if (!WaitPage(frame, 2)) return false;
+    if (!Reached(frame, 2)) return false;
     SetItemText(Page(frame), IDC_FOLDER_EDIT, folder);
     if (shoot) Shot(frame, L"folder");
     ClickItem(frame, IDC_SETUP_NEXT);
-    if (!WaitPage(frame, 3)) return false;
+    if (!Reached(frame, 3)) return false;
     if (shoot) Shot(frame, L"options");
     return true;
 }
@@ -157,6 +170,11 @@ int Run(const std::wstring& folder) {
         if (!message) return 8;
         Shot(message, L"removed");
         ClickItem(message, IDOK);
+        // The copy ends before the next language's run starts its own setup.
+        if (HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, copy)) {
+            WaitForSingleObject(process, 30000);
+            CloseHandle(process);
+        }
     }
     return 0;
 }
