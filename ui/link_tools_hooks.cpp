@@ -16,8 +16,7 @@ const LinkToolsHooks& LinkTools() { return Installed(); }
 
 bool LinkToolsInstalled() {
     const LinkToolsHooks& h = Installed();
-    return h.batch && h.batchFromClipboard && h.siteGrabber && h.importLinks && h.exportList && h.batchList &&
-           h.clipboardOffer && h.extractLinks && h.registerDrop && h.revokeDrop && h.takeDroppedText;
+    return h.batch && h.batchFromClipboard && h.siteGrabber && h.importLinks && h.exportList;
 }
 
 }  // namespace vonu
