@@ -9,6 +9,7 @@
 #include "l10n/text_format.h"
 #include "model/download_manager.h"
 #include "tools/batch_dialogs.h"
+#include "tools/clipboard_rules.h"
 #include "tools/link_extraction.h"
 #include "tools/site_grabber_dialog.h"
 #include "ui/address_dialog.h"
@@ -99,8 +100,18 @@ void ExportDownloadList(HWND owner) {
          kTitle);
 }
 
+namespace {
+
+ClipboardLinks OfferOf(std::wstring_view text, const std::vector<DownloadSnapshot>& snapshot) {
+    ClipboardOffer offer = ClipboardOfferFor(Manager(), text, snapshot);
+    return {std::move(offer.single), std::move(offer.links)};
+}
+
+}  // namespace
+
 void InstallLinkTools() {
-    SetLinkToolsHooks({RunBatchDownload, BatchFromClipboard, RunSiteGrabber, ImportLinks, ExportDownloadList});
+    SetLinkToolsHooks(
+        {RunBatchDownload, BatchFromClipboard, RunSiteGrabber, ImportLinks, ExportDownloadList, ShowBatchList, OfferOf});
 }
 
 }  // namespace vonu

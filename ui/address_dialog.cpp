@@ -59,9 +59,14 @@ INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 
 }  // namespace
 
-std::wstring ClipboardUnicodeText(HWND owner, size_t most) {
+std::wstring ClipboardUnicodeText(HWND owner, size_t most, bool* busy) {
     std::wstring text;
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
+    if (busy) *busy = false;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return text;
+    if (!OpenClipboard(owner)) {
+        if (busy) *busy = true;
+        return text;
+    }
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
             const size_t bytes = GlobalSize(data);

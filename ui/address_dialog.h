@@ -17,9 +17,9 @@ namespace vonu {
 std::wstring AddressFromClipboardText(std::wstring_view clipboardText);
 
 // The clipboard's Unicode text up to its first NUL (one attempt to open the clipboard, for
-// `owner`); empty when there is none, the clipboard is busy, or the text is longer than
-// `most` characters.
-std::wstring ClipboardUnicodeText(HWND owner, size_t most);
+// `owner`); empty when there is none, the clipboard is busy (then *busy is set), or the text
+// is longer than `most` characters.
+std::wstring ClipboardUnicodeText(HWND owner, size_t most, bool* busy = nullptr);
 
 // The trimmed, accepted address; nothing when cancelled.
 std::optional<std::wstring> AskForAddress(HWND owner);

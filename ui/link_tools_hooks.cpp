@@ -16,7 +16,8 @@ const LinkToolsHooks& LinkTools() { return Installed(); }
 
 bool LinkToolsInstalled() {
     const LinkToolsHooks& h = Installed();
-    return h.batch && h.batchFromClipboard && h.siteGrabber && h.importLinks && h.exportList;
+    return h.batch && h.batchFromClipboard && h.siteGrabber && h.importLinks && h.exportList && h.batchList &&
+           h.clipboardOffer;
 }
 
 }  // namespace vonu

@@ -92,8 +92,11 @@ protected:
         tag_ = UniqueTag();
         site_ = Servers().files + L"\\" + tag_;
         ASSERT_TRUE(CreateDirectoryW(site_.c_str(), nullptr));
-        // The queue does not start by itself: added downloads stay Queued and are counted as rows.
-        SeedVonuData(L"", L"Language=en\r\nShowProgress=0\r\nShowComplete=0\r\nBaseDir=" + base_.path() + L"\r\n");
+        // The queue does not start by itself: added downloads stay Queued and are counted as
+        // rows. The clipboard watcher is on only for the test that is about it.
+        const bool watch = std::string(testing::UnitTest::GetInstance()->current_test_info()->name()).starts_with("Watch");
+        SeedVonuData(L"", L"Language=en\r\nShowProgress=0\r\nShowComplete=0\r\nClipboard=" +
+                              std::wstring(watch ? L"1" : L"0") + L"\r\nBaseDir=" + base_.path() + L"\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
         VonuWindow v;
@@ -276,6 +279,38 @@ TEST_F(LinkToolsTest, FileFinderListsTheSitesFilesAndAddsThemWithTheirPages) {
     ASSERT_GE(bytes.size(), 2u);
     const std::wstring list(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
     EXPECT_NE(list.find(L"Referer=" + Url(L"index.html")), std::wstring::npos) << Narrow(list);
+}
+
+// Texts copied by this process while Vonu runs: a page address without a file name and a
+// sentence with one download address offer nothing; two addresses in a text open the batch
+// list once; one address written in capitals opens the new download flow; the same text
+// copied again offers nothing.
+TEST_F(LinkToolsTest, WatchedClipboardOffersDownloadAddressesOnce) {
+    const std::wstring a = Url(L"a.zip"), b = Url(L"b.pdf");
+    for (const std::wstring& quiet : {Url(L"page"), L"Get " + a + L" today"}) {
+        ASSERT_TRUE(SetClipboardText(quiet));
+        Sleep(1000);
+        EXPECT_TRUE(TopWindows(vonu_.id(), L"#32770").empty()) << Narrow(quiet);
+    }
+    ASSERT_TRUE(SetClipboardText(L"Both: " + a + L" and " + b + L"."));
+    HWND batch = WaitForProcessDialog(vonu_.id(), L"Batch download");
+    ASSERT_NE(batch, nullptr);
+    EXPECT_EQ(Column(GetDlgItem(batch, IDC_BL_LIST), 1), (std::vector<std::wstring>{a, b}));
+    Sleep(600);
+    EXPECT_EQ(TopWindows(vonu_.id(), L"#32770").size(), 1u) << "one dialog for one copy";
+    ClickItem(batch, IDC_BL_ADD);
+    EXPECT_TRUE(WaitDialogGone(batch));
+    ASSERT_TRUE(ListShows(2));
+
+    ASSERT_TRUE(SetClipboardText(L"  " + Url(L"SETUP.EXE") + L"\r\n"));
+    HWND added = WaitForProcessDialog(vonu_.id(), L"New Download");
+    ASSERT_NE(added, nullptr);
+    ClickItem(added, IDCANCEL);
+    EXPECT_TRUE(WaitDialogGone(added));
+    EXPECT_TRUE(ListShows(2)) << "Cancel removes the download again";
+    ASSERT_TRUE(SetClipboardText(Url(L"SETUP.EXE")));  // the same text as last time
+    Sleep(1000);
+    EXPECT_TRUE(TopWindows(vonu_.id(), L"#32770").empty());
 }
 
 }  // namespace
