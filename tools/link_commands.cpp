@@ -111,7 +111,8 @@ ClipboardLinks OfferOf(std::wstring_view text, const std::vector<DownloadSnapsho
 
 void InstallLinkTools() {
     SetLinkToolsHooks(
-        {RunBatchDownload, BatchFromClipboard, RunSiteGrabber, ImportLinks, ExportDownloadList, ShowBatchList, OfferOf});
+        {RunBatchDownload, BatchFromClipboard, RunSiteGrabber, ImportLinks, ExportDownloadList, ShowBatchList, OfferOf,
+         ExtractLinks});
 }
 
 }  // namespace vonu

@@ -17,7 +17,7 @@ const LinkToolsHooks& LinkTools() { return Installed(); }
 bool LinkToolsInstalled() {
     const LinkToolsHooks& h = Installed();
     return h.batch && h.batchFromClipboard && h.siteGrabber && h.importLinks && h.exportList && h.batchList &&
-           h.clipboardOffer;
+           h.clipboardOffer && h.extractLinks;
 }
 
 }  // namespace vonu

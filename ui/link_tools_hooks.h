@@ -33,6 +33,8 @@ struct LinkToolsHooks {
     // What a trimmed, non-empty copied text of at most 200,000 characters offers, given the
     // window's snapshot of the list.
     ClipboardLinks (*clipboardOffer)(std::wstring_view text, const std::vector<DownloadSnapshot>& snapshot) = nullptr;
+    // The addresses in a dropped text, in order, each once.
+    std::vector<std::wstring> (*extractLinks)(std::wstring_view text) = nullptr;
 };
 
 void SetLinkToolsHooks(const LinkToolsHooks& hooks);

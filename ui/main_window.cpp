@@ -22,6 +22,7 @@
 #include "model/version.h"
 #include "ui/clipboard_watcher.h"
 #include "ui/commands.h"
+#include "ui/drop_target.h"
 #include "ui/hand_overs.h"
 #include "ui/icon_painter.h"
 #include "ui/main_window_layout.h"
@@ -185,6 +186,7 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     SetTimer(window, kUpdateStartTimer, kUpdateStartMilliseconds, nullptr);
     SetTimer(window, kUpdateHourTimer, kUpdateHourMilliseconds, nullptr);
     StartClipboardWatch(w);
+    RegisterDropTargets(w);
     // Last, so whoever finds the window by it (a second start, the browser host, the setup
     // program) finds it whole.
     SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
@@ -370,6 +372,7 @@ LRESULT OnUpdateCheckAnswer(MainWindow& w, WPARAM wParam, LPARAM lParam) {
 LRESULT OnDestroy(MainWindow& w, WPARAM, LPARAM) {
     RemovePropW(w.window, kMainWindowProperty);
     StopClipboardWatch(w);
+    RevokeDropTargets(w);
     if (w.trayIconPresent) DeleteTrayIcon(w.window);
     w.trayIconPresent = false;
     CloseAllProgressWindows(w);  // they call back into this window's state as they close
@@ -409,6 +412,11 @@ LRESULT OnClipboardLinks(MainWindow& w, WPARAM, LPARAM) {
     return 0;
 }
 
+LRESULT OnDrop(MainWindow& w, WPARAM, LPARAM) {
+    TakeDroppedText(w);
+    return 0;
+}
+
 LRESULT OnNextHandOver(MainWindow& w, WPARAM, LPARAM) {
     TakeNextHandOver(w);
     return 0;
@@ -442,6 +450,7 @@ const std::unordered_map<UINT, Handler>& Handlers() {
         {kUpdateCheckMessage, OnUpdateCheckAnswer},
         {WM_CLIPBOARDUPDATE, OnClipboardUpdate},
         {kClipboardLinksMessage, OnClipboardLinks},
+        {kDropMessage, OnDrop},
     };
     return table;
 }

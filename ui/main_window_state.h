@@ -80,6 +80,7 @@ struct MainWindow {
     std::wstring lastClipboardText;
     std::wstring pendingClipboardLink;
     std::vector<std::wstring> pendingClipboardLinks;
+    std::wstring pendingDroppedText;  // the drop target's (ui/drop_target.h)
 
     // The selected rows' downloads in the snapshot, the snapshot and the queues.
     CommandContext Context() const;

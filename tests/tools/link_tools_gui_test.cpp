@@ -7,6 +7,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <string>
 #include <vector>
@@ -82,6 +83,49 @@ HWND ChooseFile(DWORD pid, const std::wstring& title, const std::wstring& path) 
     if (!typed) return nullptr;
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
     return dialog;
+}
+
+// A drag source that drops where it is told: it moves the cursor onto the point in its
+// own QueryContinueDrag (the drag loop takes the cursor's position from there) and drops
+// after a few rounds.
+class PointedDropSource final : public IDropSource {
+public:
+    explicit PointedDropSource(POINT at) : at_(at) {}
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+        if (riid == IID_IUnknown || riid == IID_IDropSource) {
+            *object = static_cast<IDropSource*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }  // lives on the test's stack
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL, DWORD) override {
+        SetCursorPos(at_.x + (rounds_ % 2), at_.y);
+        Sleep(20);
+        return ++rounds_ < 30 ? S_OK : DRAGDROP_S_DROP;
+    }
+    HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+private:
+    POINT at_;
+    int rounds_ = 0;
+};
+
+// Drags the clipboard's data (set to `text` first) onto the middle of `target`; the
+// effect the target answered.
+DWORD DragTextOnto(HWND target, const std::wstring& text) {
+    if (!SetClipboardText(text)) return DROPEFFECT_NONE;
+    IDataObject* data = nullptr;
+    if (OleGetClipboard(&data) != S_OK || !data) return DROPEFFECT_NONE;
+    RECT r{};
+    GetWindowRect(target, &r);
+    PointedDropSource source({(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    DWORD effect = DROPEFFECT_NONE;
+    DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_LINK, &effect);
+    data->Release();
+    return effect;
 }
 
 class LinkToolsTest : public testing::Test {
@@ -311,6 +355,26 @@ TEST_F(LinkToolsTest, WatchedClipboardOffersDownloadAddressesOnce) {
     ASSERT_TRUE(SetClipboardText(Url(L"SETUP.EXE")));  // the same text as last time
     Sleep(1000);
     EXPECT_TRUE(TopWindows(vonu_.id(), L"#32770").empty());
+}
+
+// Texts dragged from this process onto the window's list: one address opens the new
+// download flow, two open the batch list dialog.
+TEST_F(LinkToolsTest, DroppedTextsAddTheirAddresses) {
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    EXPECT_EQ(DragTextOnto(list_, L"  " + Url(L"dropped.zip") + L"  "), static_cast<DWORD>(DROPEFFECT_COPY));
+    HWND added = WaitForProcessDialog(vonu_.id(), L"New Download");
+    ASSERT_NE(added, nullptr);
+    ClickItem(added, IDCANCEL);
+    EXPECT_TRUE(WaitDialogGone(added));
+
+    EXPECT_EQ(DragTextOnto(list_, Url(L"1.zip") + L"\r\n" + Url(L"2.zip")), static_cast<DWORD>(DROPEFFECT_COPY));
+    HWND batch = WaitForProcessDialog(vonu_.id(), L"Batch download");
+    ASSERT_NE(batch, nullptr);
+    EXPECT_EQ(Column(GetDlgItem(batch, IDC_BL_LIST), 1), (std::vector<std::wstring>{Url(L"1.zip"), Url(L"2.zip")}));
+    ClickItem(batch, IDC_BL_DOWNLOAD);
+    EXPECT_TRUE(WaitDialogGone(batch));
+    EXPECT_TRUE(ListShows(2));
+    OleUninitialize();
 }
 
 }  // namespace
