@@ -10,7 +10,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "l10n/language.h"
@@ -29,25 +28,6 @@ using namespace vonu::test;
 
 namespace {
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-bool Hold(bool arabic, const std::wstring& folder, HWND dialog, const char* step) {
-    if (!dialog) {
-        std::fprintf(stderr, "%s: the dialog did not open\n", step);
-        return false;
-    }
-    if (((GetWindowLongPtrW(dialog, GWL_EXSTYLE) & WS_EX_LAYOUTRTL) != 0) != arabic) {
-        std::fprintf(stderr, "%s: the dialog has the wrong direction\n", step);
-        return false;
-    }
-    Sleep(700);  // Wine's painting
-    const std::wstring base = folder + L"\\" + std::wstring(step, step + std::strlen(step));
-    HANDLE file = CreateFileW((base + L".ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    WaitUntil(60000, [&] { return Exists(base + L".done"); });
-    return true;
-}
-
 bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
     auto dialog = [&](const wchar_t* title) { return WaitForProcessDialog(pid, Translate(title)); };
     PostMessageW(window, WM_COMMAND, ID_TASKS_BATCH, 0);
@@ -57,10 +37,10 @@ bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
         SetItemText(pattern, IDC_BA_TO, L"120");
         SetItemText(pattern, IDC_BA_DIGITS, L"3");
     }
-    if (!Hold(arabic, folder, pattern, "pattern")) return false;
+    if (!HoldForScreenshot(pattern, arabic, folder, "pattern")) return false;
     ClickItem(pattern, IDOK);
     HWND batch = dialog(L"Batch download");
-    if (!Hold(arabic, folder, batch, "batchlist")) return false;
+    if (!HoldForScreenshot(batch, arabic, folder, "batchlist")) return false;
     ClickItem(batch, IDCANCEL);
     WaitDialogGone(batch);
 
@@ -79,7 +59,7 @@ bool Run(bool arabic, const std::wstring& folder, DWORD pid, HWND window) {
         ClickItem(finder, IDC_SG_FIND);
         WaitUntil(10000, [&] { return IsWindowEnabled(GetDlgItem(finder, IDC_SG_FIND)) != FALSE; });
     }
-    const bool ok = Hold(arabic, folder, finder, "finder");
+    const bool ok = HoldForScreenshot(finder, arabic, folder, "finder");
     if (finder) ClickItem(finder, IDCANCEL);
     if (finder) WaitDialogGone(finder);
     return ok;
