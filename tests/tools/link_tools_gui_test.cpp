@@ -159,6 +159,11 @@ protected:
             EXPECT_TRUE(ExitVonu(vonu_, window_));
         }
         ClearVonuData();
+        // No address is left on the clipboard for a later program's watcher.
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
     }
 
     HWND Command(int command, const std::wstring& dialogTitle) {
