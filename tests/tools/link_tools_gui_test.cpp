@@ -193,7 +193,7 @@ TEST_F(LinkToolsTest, BatchPatternPreviewsAndAddsItsAddresses) {
     EXPECT_EQ(ItemText(pattern, IDC_BA_FIRST), L"Use numbers or single letters in From and To");
     EXPECT_EQ(ItemText(pattern, IDC_BA_LAST), L"");
     ClickItem(pattern, IDOK);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Add batch download", IDOK),
+    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Add batch download", IDOK, pattern),
               L"Use numbers or single letters in From and To");
     EXPECT_TRUE(IsWindowVisible(pattern)) << "a bad range keeps the dialog open";
     SetItemText(pattern, IDC_BA_FROM, L" 3 ");
@@ -215,7 +215,7 @@ TEST_F(LinkToolsTest, BatchPatternPreviewsAndAddsItsAddresses) {
         return ItemText(batch, IDC_BL_STATUS) == L"3 links found, 0 ticked. Untick the ones you don't want.";
     })) << Narrow(ItemText(batch, IDC_BL_STATUS));
     ClickItem(batch, IDC_BL_ADD);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Batch download", IDOK), L"Tick the files you want first");
+    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"Batch download", IDOK, batch), L"Tick the files you want first");
     ClickItem(batch, IDC_BL_ALL);
     ClickItem(batch, IDC_BL_ADD);
     EXPECT_TRUE(WaitDialogGone(batch));
@@ -288,12 +288,12 @@ TEST_F(LinkToolsTest, FileFinderListsTheSitesFilesAndAddsThemWithTheirPages) {
     ASSERT_NE(finder, nullptr);
     EXPECT_EQ(ItemText(finder, IDC_SG_STATUS), L"Enter a page address and the kinds of files to look for");
     ClickItem(finder, IDC_SG_FIND);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"File Finder", IDOK),
+    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"File Finder", IDOK, finder),
               L"Enter a page address that starts with http:// or https://");
     SetItemText(finder, IDC_SG_START, Url(L"index.html"));
     SetItemText(finder, IDC_SG_TYPES, L" , . ");
     ClickItem(finder, IDC_SG_FIND);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"File Finder", IDOK), L"Enter at least one file type, for example zip pdf");
+    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"File Finder", IDOK, finder), L"Enter at least one file type, for example zip pdf");
     SetItemText(finder, IDC_SG_TYPES, L"zip");
     ClickItem(finder, IDC_SG_FIND);
     EXPECT_TRUE(WaitUntil(10000, [&] { return ItemText(finder, IDC_SG_STATUS).starts_with(L"Done."); }))
@@ -304,7 +304,7 @@ TEST_F(LinkToolsTest, FileFinderListsTheSitesFilesAndAddsThemWithTheirPages) {
     EXPECT_EQ(Column(rows, 1), (std::vector<std::wstring>{Url(L"one.ZIP"), Url(L"two.zip?v=1")}));
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(finder, IDC_SG_FIND)));
     ClickItem(finder, IDC_SG_QUEUE);
-    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"File Finder", IDOK), L"2 files were added to the default queue");
+    EXPECT_EQ(AnswerMessageBox(vonu_.id(), L"File Finder", IDOK, finder), L"2 files were added to the default queue");
     EXPECT_TRUE(WaitDialogGone(finder));
     ASSERT_TRUE(ListShows(2));
 
