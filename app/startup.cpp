@@ -24,6 +24,8 @@
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/settings.h"
+#include "tools/link_commands.h"
+#include "tools/site_crawl.h"
 #include "ui/browser_dialog.h"
 #include "l10n/localization.h"
 #include "l10n/text_format.h"
@@ -71,6 +73,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
     SetRequestCloser(CloseOpenRequestsLocked);  // a stop ends blocked requests at once
     SetTransferWorker(RunTransfer);             // before anything can start a download
     SetUpdaterHooks({StartUpdateCheck, DownloadUpdateFile, SwapAndRestart, OldProgramPath});
+    InstallLinkTools();
 
     RegisterHosts();  // every start: a moved or updated installation heals itself
     SetHostRegistration(RegisterHosts);  // "Repair connection" runs it again
@@ -99,6 +102,7 @@ bool StartUp(HINSTANCE instance, const wchar_t* commandLine, AppSession& session
 
 void ExitApp(AppSession& session) {
     EndUpdateCheck();    // its thread uses the manager and the HTTP session
+    EndCrawls(Manager());  // so do the site grabber's
     CloseHttpSession();  // every download's threads have ended by now
     session.gdiplus.End();
     session.ole.End();

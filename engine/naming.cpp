@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <mutex>
+#include <unordered_set>
 
 #include "model/decimal.h"
 #include "model/device_names.h"
@@ -32,6 +33,16 @@ void TrimTrailingDotsAndSpaces(std::wstring& s) {
 bool TakenOnDisk(const std::wstring& candidate) {
     return PathFileExistsW(candidate.c_str()) || PathFileExistsW((candidate + kTempSuffix).c_str()) ||
            PathFileExistsW((candidate + kPartsSuffix).c_str());
+}
+
+// The key two paths share exactly when EqualsNoCase calls them equal: the ordinal
+// comparison that ignores case compares the upper-case forms.
+std::wstring CaseKey(std::wstring_view path) {
+    std::wstring out(path);
+    if (!out.empty())
+        LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, path.data(), static_cast<int>(path.size()), out.data(),
+                      static_cast<int>(out.size()), nullptr, nullptr, 0);
+    return out;
 }
 
 bool TakenInListLocked(const DownloadManager& m, const std::wstring& candidate, int32_t ownId) {
@@ -161,11 +172,23 @@ std::wstring UniquePath(DownloadManager& m, const std::wstring& path, int32_t ow
     const bool hasExt = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash);
     const std::wstring stem = hasExt ? path.substr(0, dot) : path;
     const std::wstring ext = hasExt ? path.substr(dot) : L"";
+    // The list's paths that could be one of the candidates, case-folded, read once: a list
+    // of many same-named files (get.php?id=1, 2, ...) would otherwise cost a scan of the list
+    // under the lock and three disk checks for every name tried. The disk is asked only
+    // about names the list does not hold, and the lock is taken again only to confirm one.
+    std::unordered_set<std::wstring> listed;
+    {
+        std::lock_guard guard(m.lock);
+        for (const auto& item : m.downloads)
+            if (item->id != ownId && item->path.size() >= stem.size() &&
+                EqualsNoCase(std::wstring_view(item->path).substr(0, stem.size()), stem))
+                listed.insert(CaseKey(item->path));
+    }
     for (uint64_t n = 1;; ++n) {
         std::wstring candidate = n == 1 ? path : stem + L" (" + std::to_wstring(n) + L")" + ext;
-        if (TakenOnDisk(candidate)) continue;
+        if (listed.count(CaseKey(candidate)) || TakenOnDisk(candidate)) continue;
         std::lock_guard guard(m.lock);
-        if (TakenInListLocked(m, candidate, ownId)) continue;
+        if (TakenInListLocked(m, candidate, ownId)) continue;  // added since the set was read
         if (claimLocked) claimLocked(candidate);
         return candidate;
     }

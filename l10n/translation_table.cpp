@@ -372,6 +372,8 @@ constexpr TranslationPair kTable[] = {
     {L"Text files (*.txt)|*.txt||", L"ملفات نصية (*.txt)|*.txt||"},
     {L"%d links were saved. You can add them again later with Import links.",
      L"حُفظ %d رابط. يمكنك إضافتها مجددًا لاحقًا باستيراد الروابط."},
+    {L"The list could not be saved.", L"تعذر حفظ القائمة."},
+    {L"The search could not start", L"تعذر بدء البحث"},
     {L"Enter an address that starts with http://, https:// or ftp://",
      L"أدخل عنوانًا يبدأ بـ http:// أو https:// أو ftp://"},
     {L"This site needs a user name and password. Add them in Options, Site logins.",

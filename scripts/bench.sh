@@ -2,6 +2,7 @@
 # make bench: build, prepare the Wine prefix and run the benchmarks, printing their figures:
 # the list and limiter benchmarks, the window benchmarks, the native messaging host's round
 # trip (bench/native_host_bench.cpp), the HLS download against ffmpeg (bench/hls_bench.cpp),
+# the link tools on big input and a 400-page crawl (bench/links_bench.cpp),
 # then the downloads against aria2c, axel and curl (scripts/bench_transfer.sh), and over
 # FTP (scripts/bench_ftp.sh). Exits non-zero when one misses its goal.
 set -euo pipefail
@@ -41,6 +42,10 @@ winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 rm -rf "$work" && mkdir -p "$work"
 wine "$build/bin/hls_bench.exe" "http://127.0.0.1:$port/files-1m/hls-bench/index.m3u8" \
   "http://127.0.0.1:$port/files/hls-bench/index.m3u8" "$(winpath "$build/ffmpeg")" "$(winpath "$work")" || status=1
+
+# The link tools, with the crawl of a site written into the same nginx's files folder.
+echo "== links_bench"
+wine "$build/bin/links_bench.exe" "$port" "$(winpath "$servers/www/files")" || status=1
 
 echo
 "$top/scripts/bench_transfer.sh" "$build" || status=1

@@ -13,23 +13,6 @@ namespace {
 // The clipboard's Unicode text, capped: an address longer than this is not one to prefill.
 constexpr size_t kClipboardCap = 64 * 1024;
 
-std::wstring ClipboardText(HWND owner) {
-    std::wstring text;
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(owner)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-            const size_t bytes = GlobalSize(data);
-            const size_t most = std::min(bytes / sizeof(wchar_t), kClipboardCap + 1);
-            size_t length = 0;
-            while (length < most && chars[length]) ++length;
-            if (length <= kClipboardCap) text.assign(chars, length);
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 struct AddressRequest {
     std::wstring address;
 };
@@ -43,7 +26,7 @@ INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
             HWND edit = GetDlgItem(dialog, IDC_ADDRESS_EDIT);
             ReadLeftToRight(edit);
             SendMessageW(edit, EM_LIMITTEXT, 8192, 0);
-            SetWindowTextW(edit, AddressFromClipboardText(ClipboardText(dialog)).c_str());
+            SetWindowTextW(edit, AddressFromClipboardText(ClipboardUnicodeText(dialog, kClipboardCap)).c_str());
             SendMessageW(edit, EM_SETSEL, 0, -1);
             SetFocus(edit);
             return FALSE;  // the focus is set
@@ -75,6 +58,28 @@ INT_PTR CALLBACK AddressDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 }  // namespace
+
+std::wstring ClipboardUnicodeText(HWND owner, size_t most, bool* busy) {
+    std::wstring text;
+    if (busy) *busy = false;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT)) return text;
+    if (!OpenClipboard(owner)) {
+        if (busy) *busy = true;
+        return text;
+    }
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            const size_t bytes = GlobalSize(data);
+            const size_t units = std::min(bytes / sizeof(wchar_t), most + 1);
+            size_t length = 0;
+            while (length < units && chars[length]) ++length;
+            if (length <= most) text.assign(chars, length);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
 
 std::wstring AddressFromClipboardText(std::wstring_view clipboardText) {
     std::wstring text = TrimBlanks(clipboardText);

@@ -16,6 +16,11 @@ namespace vonu {
 // scheme and no space or line break; else empty.
 std::wstring AddressFromClipboardText(std::wstring_view clipboardText);
 
+// The clipboard's Unicode text up to its first NUL (one attempt to open the clipboard, for
+// `owner`); empty when there is none, the clipboard is busy (then *busy is set), or the text
+// is longer than `most` characters.
+std::wstring ClipboardUnicodeText(HWND owner, size_t most, bool* busy = nullptr);
+
 // The trimmed, accepted address; nothing when cancelled.
 std::optional<std::wstring> AskForAddress(HWND owner);
 

@@ -27,6 +27,7 @@
 #include "ui/browser_dialog.h"
 #include "ui/category_dialog.h"
 #include "ui/delete_dialog.h"
+#include "ui/link_tools_hooks.h"
 #include "ui/manager_tick_hook.h"
 #include "ui/product_site.h"
 #include "ui/progress_windows.h"
@@ -67,6 +68,15 @@ std::vector<const DownloadSnapshot*> Selected(const MainWindow& w) { return w.Co
 void AddLink(MainWindow& w) { AddNewDownload(w); }
 
 void Exit(MainWindow& w) { CloseForExit(w); }
+
+// The link tools (tools/) add downloads only through their dialogs; RunCommand refreshes
+// the list after each.
+void Batch(MainWindow& w) { LinkTools().batch(w.window); }
+void BatchFromClipboard(MainWindow& w) { LinkTools().batchFromClipboard(w.window); }
+void SiteGrabber(MainWindow& w) { LinkTools().siteGrabber(w.window); }
+void ImportLinks(MainWindow& w) { LinkTools().importLinks(w.window); }
+void ExportList(MainWindow& w) { LinkTools().exportList(w.window); }
+bool LinkToolsAvailable(const MainWindow&) { return LinkToolsInstalled(); }
 
 // --- File ----------------------------------------------------------------------------------
 
@@ -318,11 +328,11 @@ void PauseDefaultQueue(MainWindow&) { StopQueue(Manager(), 1); }
 const std::unordered_map<int, Command>& Commands() {
     static const std::unordered_map<int, Command> table = {
         {ID_TASKS_ADD_DOWNLOAD, {AddLink, Always}},
-        {ID_TASKS_BATCH, {}},
-        {ID_TASKS_BATCH_CLIPBOARD, {}},
-        {ID_TASKS_SITE_GRABBER, {}},
-        {ID_TASKS_IMPORT, {}},
-        {ID_TASKS_EXPORT, {}},
+        {ID_TASKS_BATCH, {Batch, LinkToolsAvailable}},
+        {ID_TASKS_BATCH_CLIPBOARD, {BatchFromClipboard, LinkToolsAvailable}},
+        {ID_TASKS_SITE_GRABBER, {SiteGrabber, LinkToolsAvailable}},
+        {ID_TASKS_IMPORT, {ImportLinks, LinkToolsAvailable}},
+        {ID_TASKS_EXPORT, {ExportList, LinkToolsAvailable}},
         {ID_APP_EXIT, {Exit, Always}},
         {ID_FILE_OPEN, {Open, ByRule<CanOpen>}},
         {ID_FILE_OPEN_WITH, {OpenWithChooser, ByRule<CanOpen>}},

@@ -20,7 +20,9 @@
 #include "model/data_folder.h"
 #include "model/download_manager.h"
 #include "model/version.h"
+#include "ui/clipboard_watcher.h"
 #include "ui/commands.h"
+#include "ui/drop_target.h"
 #include "ui/hand_overs.h"
 #include "ui/icon_painter.h"
 #include "ui/main_window_layout.h"
@@ -183,6 +185,8 @@ LRESULT OnCreate(MainWindow& w, WPARAM, LPARAM) {
     SetTimer(window, kTickTimer, kTickMilliseconds, nullptr);
     SetTimer(window, kUpdateStartTimer, kUpdateStartMilliseconds, nullptr);
     SetTimer(window, kUpdateHourTimer, kUpdateHourMilliseconds, nullptr);
+    StartClipboardWatch(w);
+    RegisterDropTargets(w);
     // Last, so whoever finds the window by it (a second start, the browser host, the setup
     // program) finds it whole.
     SetPropW(window, kMainWindowProperty, reinterpret_cast<HANDLE>(1));
@@ -246,6 +250,9 @@ LRESULT OnTimer(MainWindow& w, WPARAM wParam, LPARAM) {
             break;
         case kUpdateHourTimer:
             RunDailyUpdateCheck(w);
+            break;
+        case kClipboardTimer:
+            ExamineClipboard(w);
             break;
     }
     return 0;
@@ -364,6 +371,8 @@ LRESULT OnUpdateCheckAnswer(MainWindow& w, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnDestroy(MainWindow& w, WPARAM, LPARAM) {
     RemovePropW(w.window, kMainWindowProperty);
+    StopClipboardWatch(w);
+    RevokeDropTargets(w);
     if (w.trayIconPresent) DeleteTrayIcon(w.window);
     w.trayIconPresent = false;
     CloseAllProgressWindows(w);  // they call back into this window's state as they close
@@ -391,6 +400,21 @@ LRESULT OnTrayIcon(MainWindow& w, WPARAM, LPARAM lParam) {
 
 LRESULT OnCopyData(MainWindow& w, WPARAM, LPARAM lParam) {
     return ReceiveHandOver(w, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+}
+
+LRESULT OnClipboardUpdate(MainWindow& w, WPARAM, LPARAM) {
+    OnClipboardChanged(w);
+    return 0;
+}
+
+LRESULT OnClipboardLinks(MainWindow& w, WPARAM, LPARAM) {
+    OfferClipboardLinks(w);
+    return 0;
+}
+
+LRESULT OnDrop(MainWindow& w, WPARAM, LPARAM) {
+    TakeDroppedText(w);
+    return 0;
 }
 
 LRESULT OnNextHandOver(MainWindow& w, WPARAM, LPARAM) {
@@ -424,6 +448,9 @@ const std::unordered_map<UINT, Handler>& Handlers() {
         {WM_COPYDATA, OnCopyData},
         {kNextHandOverMessage, OnNextHandOver},
         {kUpdateCheckMessage, OnUpdateCheckAnswer},
+        {WM_CLIPBOARDUPDATE, OnClipboardUpdate},
+        {kClipboardLinksMessage, OnClipboardLinks},
+        {kDropMessage, OnDrop},
     };
     return table;
 }

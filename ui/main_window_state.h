@@ -76,6 +76,11 @@ struct MainWindow {
     bool updateCheckAsked = false;               // ...that the user asked for: the status says so
     std::unique_ptr<UpdateResult> pendingUpdate;  // a verified offer waiting for the dialog
     UINT taskbarCreatedMessage = 0;
+    // The clipboard watcher (ui/clipboard_watcher.h).
+    std::wstring lastClipboardText;
+    std::wstring pendingClipboardLink;
+    std::vector<std::wstring> pendingClipboardLinks;
+    std::wstring pendingDroppedText;  // the drop target's (ui/drop_target.h)
 
     // The selected rows' downloads in the snapshot, the snapshot and the queues.
     CommandContext Context() const;

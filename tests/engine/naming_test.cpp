@@ -176,5 +176,23 @@ TEST_F(UniquePathTest, NumbersGoAtTheEndWithoutExtension) {
     EXPECT_EQ(Unique(dir.File(L"folder")), dir.File(L"folder (2)"));
 }
 
+TEST_F(UniquePathTest, ManySameNamedDownloadsTakeOneNameEach) {
+    // 3,000 downloads named like the k-th file of "get.php?id=*": the next one gets the first
+    // free number, and a name a download holds in other letter case is taken.
+    const std::wstring file = dir.File(L"get.php");
+    {
+        std::lock_guard guard(Manager().lock);
+        for (int k = 1; k <= 3000; ++k) {
+            auto item = std::make_shared<DownloadItem>();
+            item->id = k;
+            item->path = k == 1 ? dir.File(L"GET.PHP") : dir.File(L"get (" + std::to_wstring(k) + L").PHP");
+            Manager().downloads.push_back(item);
+        }
+    }
+    test::WriteBytes(dir.File(L"get (3001).php"), "x");
+    EXPECT_EQ(Unique(file), dir.File(L"get (3002).php"));
+    EXPECT_EQ(Unique(file, 2), dir.File(L"get (2).php"));
+}
+
 }  // namespace
 }  // namespace vonu

@@ -53,8 +53,9 @@ protected:
     void Start(const std::wstring& listText, int rows, const std::wstring& language = L"en",
                bool windows = false) {
         const std::wstring shown = windows ? L"1" : L"0";
+        // The clipboard watcher off: these tests set the clipboard for the address dialog.
         SeedVonuData(listText, L"Language=" + language + L"\r\nShowProgress=" + shown + L"\r\nShowComplete=" +
-                                   shown + L"\r\nBaseDir=" + base_.path() + L"\r\n");
+                                   shown + L"\r\nBaseDir=" + base_.path() + L"\r\nClipboard=0\r\n");
         vonu_ = StartVonu(L"");
         ASSERT_TRUE(vonu_.started());
         VonuWindow v;
