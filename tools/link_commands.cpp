@@ -1,7 +1,5 @@
 #include "tools/link_commands.h"
 
-#include <commdlg.h>
-
 #include <string>
 #include <vector>
 
@@ -24,25 +22,6 @@ void Tell(HWND owner, const std::wstring& text, const wchar_t* title, UINT icon 
     ShowMessageBox(owner, text.c_str(), title, MB_OK | icon);
 }
 
-// The open (save false) or save dialog; the chosen path, empty when cancelled.
-std::wstring AskForFile(HWND owner, bool save, const wchar_t* filterText, const std::wstring& proposed = {},
-                        const wchar_t* extension = nullptr) {
-    std::wstring file = proposed;
-    file.resize(32768, L'\0');  // long paths fit
-    const std::wstring filter = FileDialogFilter(filterText);
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrDefExt = extension;
-    ofn.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
-    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return {};
-    file.resize(wcslen(file.c_str()));
-    return file;
-}
-
 }  // namespace
 
 bool BatchFromClipboard(HWND owner) {
@@ -56,9 +35,10 @@ bool BatchFromClipboard(HWND owner) {
 }
 
 bool ImportLinks(HWND owner) {
-    const std::wstring file =
+    const std::optional<std::wstring> chosen =
         AskForFile(owner, false, L"Text and web pages (*.txt;*.htm;*.html)|*.txt;*.htm;*.html|All files (*.*)|*.*||");
-    if (file.empty()) return false;
+    if (!chosen) return false;
+    const std::wstring& file = *chosen;
     std::wstring text;
     if (!ReadTextFile(file, text)) {
         Tell(owner, L"Cannot read this file", L"Import links", MB_ICONWARNING);
@@ -80,8 +60,10 @@ void ExportDownloadList(HWND owner) {
         Tell(owner, L"The download list is empty", kTitle);
         return;
     }
-    const std::wstring file = AskForFile(owner, true, L"Text files (*.txt)|*.txt||", L"Vonu downloads.txt", L"txt");
-    if (file.empty()) return;
+    const std::optional<std::wstring> chosen =
+        AskForFile(owner, true, L"Text files (*.txt)|*.txt||", L"Vonu downloads.txt", {}, L"txt");
+    if (!chosen) return;
+    const std::wstring& file = *chosen;
     // Through a temporary file and a move: an old list is replaced only by a whole new one,
     // and a failed write says so instead of counting links that are not on disk.
     const WriteResult written = WriteExportedList(file, addresses);

@@ -86,18 +86,21 @@ std::optional<std::wstring> PickFolder(HWND owner, const std::wstring& start) {
     return chosen;
 }
 
-std::optional<std::wstring> PickExistingFile(HWND owner, const std::wstring& current, const wchar_t* filterText) {
+std::optional<std::wstring> AskForFile(HWND owner, bool save, const wchar_t* filterText, const std::wstring& proposed,
+                                       const std::wstring& folder, const wchar_t* extension) {
     const std::wstring filter = FileDialogFilter(filterText);
-    std::wstring file = current;
-    file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
+    std::wstring file = proposed;
+    file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');  // long paths fit
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    ofn.lpstrDefExt = extension;
+    ofn.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
     file.resize(wcslen(file.c_str()));
     return file;
 }

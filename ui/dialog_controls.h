@@ -32,9 +32,12 @@ std::wstring FileDialogFilter(const wchar_t* text);
 // nothing when the user cancelled.
 std::optional<std::wstring> PickFolder(HWND owner, const std::wstring& start);
 
-// An open-file dialog for a file that must exist, with the filter text, starting beside
-// `current`; the chosen path, or nothing when cancelled.
-std::optional<std::wstring> PickExistingFile(HWND owner, const std::wstring& current, const wchar_t* filter);
+// The common open dialog (a file that must exist) or save dialog (asks before replacing),
+// with the filter text; `proposed` fills the name box, `folder` (when not empty) is where it
+// opens, `extension` is added to a name typed without one. The chosen path, or nothing when
+// the user cancelled.
+std::optional<std::wstring> AskForFile(HWND owner, bool save, const wchar_t* filter, const std::wstring& proposed = {},
+                                       const std::wstring& folder = {}, const wchar_t* extension = nullptr);
 
 // The program's icon, big and small, on a top-level dialog's title bar and task button.
 void SetProgramIcons(HWND dialog);

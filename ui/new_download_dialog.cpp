@@ -1,7 +1,5 @@
 #include "ui/new_download_dialog.h"
 
-#include <commdlg.h>
-
 #include <mutex>
 #include <optional>
 #include <string>
@@ -110,21 +108,10 @@ void OnCategoryChanged(HWND dialog, DialogState& state) {
 
 void Browse(HWND dialog, DialogState& state) {
     const std::wstring current = DialogItemText(dialog, IDC_ND_PATH);
-    const std::wstring folder = BeforeLastBackslash(current);
-    std::wstring file = AfterLastBackslash(current);
-    file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
-    const std::wstring filter = FileDialogFilter(L"All files (*.*)|*.*||");
-    OPENFILENAMEW ofn{};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = filter.c_str();
-    ofn.lpstrFile = file.data();
-    ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&ofn)) return;
-    file.resize(wcslen(file.c_str()));
-    WritePath(dialog, state, file);
+    const std::optional<std::wstring> file = AskForFile(dialog, true, L"All files (*.*)|*.*||",
+                                                        AfterLastBackslash(current), BeforeLastBackslash(current));
+    if (!file) return;
+    WritePath(dialog, state, *file);
     state.userEditedPath = true;
 }
 

@@ -295,7 +295,7 @@ void OnPageCommand(HWND page, Options& o, int id) {
             if (auto folder = PickFolder(page, TrimBlanks(Text(o, IDC_OPT_BASE_DIR)))) SetText(o, IDC_OPT_BASE_DIR, *folder);
             break;
         case IDC_OPT_SCAN_BROWSE:
-            if (auto file = PickExistingFile(page, TrimBlanks(Text(o, IDC_OPT_SCAN_EXE)), L"Programs (*.exe)|*.exe||"))
+            if (auto file = AskForFile(page, false, L"Programs (*.exe)|*.exe||", TrimBlanks(Text(o, IDC_OPT_SCAN_EXE))))
                 SetText(o, IDC_OPT_SCAN_EXE, *file);
             break;
         case IDC_OPT_SCAN_DEFENDER:
