@@ -15,12 +15,7 @@ bool ExitRunningVonu() {
     if (mains.empty()) return true;
     DWORD pid = 0;
     GetWindowThreadProcessId(mains.front(), &pid);
-    for (int i = 0; i < 12; ++i) {
-        const std::vector<HWND> open = TopWindows(pid, L"#32770");
-        if (open.empty()) break;
-        PostMessageW(open.front(), WM_COMMAND, IDCANCEL, 0);
-        WaitDialogGone(open.front(), 3000);
-    }
+    CancelOpenDialogs(pid, 12);
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
     PostMessageW(mains.front(), WM_COMMAND, ID_APP_EXIT, 0);
     if (!process) return WaitUntil(15000, [] { return MainWindows().empty(); });

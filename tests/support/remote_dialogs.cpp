@@ -65,6 +65,15 @@ bool WaitDialogGone(HWND dialog, DWORD milliseconds) {
     return WaitUntil(milliseconds, [&] { return !IsWindow(dialog) || !IsWindowVisible(dialog); });
 }
 
+void CancelOpenDialogs(DWORD pid, int most) {
+    for (int i = 0; i < most; ++i) {
+        const std::vector<HWND> open = TopWindows(pid, L"#32770");
+        if (open.empty()) return;
+        PostMessageW(open.front(), WM_COMMAND, IDCANCEL, 0);
+        WaitDialogGone(open.front(), 3000);
+    }
+}
+
 std::wstring ControlText(HWND control) {
     wchar_t text[4096] = {};
     DWORD_PTR copied = 0;

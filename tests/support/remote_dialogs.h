@@ -23,6 +23,9 @@ HWND WaitForTopWindow(DWORD pid, const std::wstring& className, const std::wstri
 HWND WaitForProcessDialog(DWORD pid, const std::wstring& title, DWORD milliseconds = 10000);
 // True once the window is destroyed or hidden.
 bool WaitDialogGone(HWND dialog, DWORD milliseconds = 10000);
+// Cancels the process's open dialogs, front first, at most `most` of them (a cancelled one
+// may open the next), each given 3 s to go; before a test ends the program.
+void CancelOpenDialogs(DWORD pid, int most);
 
 // WM_GETTEXT / WM_SETTEXT on a window or a control of the dialog (the system carries the text
 // across processes; GetWindowText of another process's edit box does not). Setting an edit's

@@ -149,12 +149,7 @@ protected:
         ASSERT_TRUE(up);
     }
     void TearDown() override {
-        for (int i = 0; i < 5; ++i) {
-            const std::vector<HWND> open = TopWindows(vonu_.id(), L"#32770");
-            if (open.empty()) break;
-            PostMessageW(open.front(), WM_COMMAND, IDCANCEL, 0);
-            WaitDialogGone(open.front(), 3000);
-        }
+        CancelOpenDialogs(vonu_.id(), 5);
         if (vonu_.started()) {
             EXPECT_TRUE(ExitVonu(vonu_, window_));
         }

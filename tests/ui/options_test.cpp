@@ -90,12 +90,7 @@ protected:
     }
     void Stop() {
         if (!vonu_.started()) return;
-        for (int i = 0; i < 5; ++i) {
-            const std::vector<HWND> open = TopWindows(vonu_.id(), L"#32770");
-            if (open.empty()) break;
-            PostMessageW(open.front(), WM_COMMAND, IDCANCEL, 0);
-            WaitDialogGone(open.front(), 3000);
-        }
+        CancelOpenDialogs(vonu_.id(), 5);
         EXPECT_TRUE(ExitVonu(vonu_, window_));
         vonu_ = Process();
     }
